@@ -1,0 +1,148 @@
+/*
+ * dusklit.h - everything a screen-saver author needs from Dusklit.
+ *
+ * A saver program hands control to the framework through one of three
+ * entries and returns the entry's result as its exit code:
+ *
+ *   int WINAPI WinMain(HINSTANCE inst, HINSTANCE, LPSTR, int)
+ *   {
+ *       return ScrMain(inst, MySaverProc, NULL, NULL, 0);
+ *   }
+ *
+ * The framework reads the screen-saver switches from the command line
+ * (/s run, /p N preview inside window N, /c configure, /a change password,
+ * nothing at all: configure) and runs that mode. MySaverProc passes every
+ * message it does not handle to DefSaverProc. The program must also link
+ * the framework's resources (dusklit.rc).
+ *
+ * Results follow the platform's habits: TRUE/FALSE, IDOK/IDCANCEL, window
+ * handles or NULL, and exit codes where 2 means failure. A hook answers
+ * SCR_NOT_HANDLED (9) to let the framework do its default; a host window
+ * answers 0 for the same.
+ */
+#ifndef DUSKLIT_H
+#define DUSKLIT_H
+
+#include <windows.h>
+#include <prsht.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ------------------------------------------------------------------ */
+/* Preferences: what the saver supports and how the framework behaves. */
+
+/* Get a copy with ScrGetPrefs, change it, and give it back with
+ * ScrSetPrefs before entering the framework. Switches are off at 0. */
+typedef struct ScrPrefs {
+    LONG Size;                  /* 556 in every copy from ScrGetPrefs */
+    LONG ActiveConfig;          /* saver supports active configuration (0) */
+    LONG Sound;                 /* saver makes sound: offer Mute Sound (1) */
+    LONG Debug;                 /* debug trace and debug message boxes (0) */
+    LONG DebugWindow;           /* small ordinary saver window, cursor shown (0) */
+    LONG NoAbout;               /* no "&About" in the sheet's system menu (0) */
+    LONG NoPreviewRelay;        /* changes not relayed to previews on the sheet (0) */
+    LONG NoTimers;              /* no timer threads at all (0) */
+    char Text1[256];            /* free text, kept but never interpreted */
+    char Text2[256];            /* free text, kept but never interpreted */
+    LONG AlwaysRequirePassword; /* saver always uses a password (0) */
+    LONG NeverRequirePassword;  /* saver never requires a password (0) */
+    LONG ActiveConfigPassword;  /* kept with the record (1) */
+} ScrPrefs;
+
+#define SCRPREFS_SIZE 556
+
+/* A new heap copy of the current preferences; give it back to ScrSetPrefs. */
+ScrPrefs *WINAPI ScrGetPrefs(void);
+/* Installs the record and frees it. Refused (record stays yours) while an
+ * entry runs. */
+void WINAPI ScrSetPrefs(ScrPrefs *prefs);
+
+/* ------------------------------------------------------------------ */
+/* Entries. */
+
+/* The value an application hook returns to let the framework do its default. */
+#define SCR_NOT_HANDLED 9
+
+typedef void(CALLBACK *ScrInitCallback)(HINSTANCE instance);
+/* mode: 0 full-screen window, 1 preview in a monitor control, 2 preview
+ * in the window named on the command line. Return the created window. */
+typedef HWND(CALLBACK *ScrCreateWindowHook)(int mode, CREATESTRUCTA *create);
+typedef INT_PTR(CALLBACK *ScrPropertySheetHook)(HWND configHost, PROPSHEETHEADERA *header);
+typedef INT_PTR(CALLBACK *ScrAboutHook)(HWND owner);
+typedef INT_PTR(CALLBACK *ScrChangePasswordHook)(HWND parent);
+
+/* Own-class entry: saverProc becomes the procedure of "ZoScreenSaverClass".
+ * configDialogProc, when given, runs the saver's own page (dialog 2003). */
+int WINAPI ScrMain(HINSTANCE instance, WNDPROC saverProc, DLGPROC configDialogProc,
+                   ScrInitCallback initCallback, LPARAM value);
+/* Callback entry: the framework's DefSaverProc runs "DummyScreenSaverClass";
+ * every hook may be NULL. */
+int WINAPI ScrMainCallback(HINSTANCE instance, ScrCreateWindowHook createWindowHook,
+                           ScrPropertySheetHook propertySheetHook, ScrAboutHook aboutHook,
+                           ScrChangePasswordHook changePasswordHook);
+/* Host-window entry: the framework asks hostWindow by SCRHOST_* messages
+ * before creating windows and dialogs. */
+int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow);
+
+/* ------------------------------------------------------------------ */
+/* Saver windows and the framework's messages. */
+
+LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#define SCRM_VERIFYPW        0x8000 /* ask for the password; answer TRUE to close */
+#define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver */
+#define SCRM_SETTINGSCHANGED 0x8002 /* lParam: ScrChangeNotice of new settings */
+#define SCRM_TIMER           0x8003 /* tick: answer ms to next tick, 0 now, -1 stop */
+#define SCRM_DIALOGACTIVE    0x8004 /* a framework dialog opens (TRUE) or closes */
+#define SCRM_INTERNAL        0x8009 /* framework-internal; never handle it */
+
+/* The creation record every saver window receives as lpCreateParams. */
+typedef struct SaverCreateParams {
+    LONG first; /* always 0 */
+    LONG mode;  /* 0 full screen, 1 preview in a monitor control, 2 preview */
+} SaverCreateParams;
+
+/* Host-window protocol: a host answers 0 to let the framework do it. */
+#define SCRHOST_CREATECONFIGPREVIEW 0x8064
+#define SCRHOST_CREATESYSPREVIEW    0x8065
+#define SCRHOST_CREATEPREVIEW       0x8066
+#define SCRHOST_CREATEFULL          0x8067
+#define SCRHOST_CREATEWINDOW        0x8068
+#define SCRHOST_PROPERTYSHEET       0x8069
+#define SCRHOST_ABOUT               0x806A
+#define SCRHOST_CHANGEPASSWORD      0x806B
+
+LRESULT CALLBACK DefHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+/* ------------------------------------------------------------------ */
+/* Monitor control "DusklitMonitorClass": a monitor picture that edits the
+ * hot corners or frames a live preview. Its state lives in these styles. */
+
+#define MS_NOTHING      0x000
+#define MS_PREVIEW      0x001
+#define MS_CORNERS      0x002
+#define MS_TYPEMASK     0x003
+#define MS_CTOPLEFTDEF  0x000
+#define MS_CTOPLEFTNOW  0x010
+#define MS_CTOPLEFTNEV  0x020
+#define MS_CTOPRIGHTDEF 0x000
+#define MS_CTOPRIGHTNOW 0x040
+#define MS_CTOPRIGHTNEV 0x080
+#define MS_CBOTRIGHTDEF 0x000
+#define MS_CBOTRIGHTNOW 0x100
+#define MS_CBOTRIGHTNEV 0x200
+#define MS_CBOTLEFTDEF  0x000
+#define MS_CBOTLEFTNOW  0x400
+#define MS_CBOTLEFTNEV  0x800
+#define MS_CORNERMASK   0xFF0
+
+#define DUSKLIT_MONITOR_CLASS        "DusklitMonitorClass"
+#define DUSKLIT_MONITOR_WINDOW_CLASS "DusklitMonitorWindowClass"
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* DUSKLIT_H */

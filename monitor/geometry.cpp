@@ -1,0 +1,101 @@
+#include "monitor/geometry.h"
+
+#include <cstdint>
+
+namespace {
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+// The value of c as a digit in bases up to 16, or 16 when it is none.
+unsigned DigitValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return static_cast<unsigned>(c - '0');
+    if (c >= 'a' && c <= 'f')
+        return static_cast<unsigned>(c - 'a' + 10);
+    if (c >= 'A' && c <= 'F')
+        return static_cast<unsigned>(c - 'A' + 10);
+    return 16;
+}
+
+// Numbers wrap at 32 bits instead of overflowing, so no input, however long
+// its digits, leads to undefined arithmetic.
+int Wrap(std::int64_t value)
+{
+    return static_cast<int>(static_cast<std::uint32_t>(value));
+}
+
+// Reads one number at text the way "%i" does and moves text past it.
+// Leaves text alone and returns false when no number starts there.
+bool ReadNumber(const char *&text, int &value)
+{
+    const char *at = text;
+    while (IsBlank(*at))
+        ++at;
+    bool negative = false;
+    if (*at == '+' || *at == '-') {
+        negative = *at == '-';
+        ++at;
+    }
+    unsigned base = 10;
+    bool prefixed = false;
+    if (*at == '0' && (at[1] == 'x' || at[1] == 'X')) {
+        // The "0x" is taken even when no hexadecimal digit follows; the
+        // number is then 0.
+        base = 16;
+        prefixed = true;
+        at += 2;
+    } else if (*at == '0') {
+        base = 8;
+    }
+    if (!prefixed && DigitValue(*at) >= base)
+        return false;
+    std::uint32_t number = 0;
+    for (; DigitValue(*at) < base; ++at)
+        number = number * base + DigitValue(*at);
+    if (negative)
+        number = 0u - number;
+    value = Wrap(number);
+    text = at;
+    return true;
+}
+
+} // namespace
+
+int ReadScreenCorners(const char *text, ScreenCorners &corners)
+{
+    int numbers[2 * CornerCount] = {};
+    int count = 0;
+    if (text) {
+        while (count < 2 * CornerCount && ReadNumber(text, numbers[count]))
+            ++count;
+    }
+    for (int corner = 0; corner < CornerCount; ++corner) {
+        corners.x[corner] = numbers[2 * corner];
+        corners.y[corner] = numbers[2 * corner + 1];
+    }
+    return count;
+}
+
+void ComputeCornerSquares(const ScreenCorners &corners, int markWidth, int markHeight,
+                          MonitorRect (&squares)[CornerCount])
+{
+    const std::int64_t w = markWidth;
+    const std::int64_t h = markHeight;
+    const int *x = corners.x;
+    const int *y = corners.y;
+    const int tl = CornerTopLeft, tr = CornerTopRight, br = CornerBottomRight, bl = CornerBottomLeft;
+    squares[tl] = {x[tl], y[tl], Wrap(x[tl] + w), Wrap(y[tl] + h)};
+    squares[tr] = {Wrap(x[tr] - w), y[tr], x[tr], Wrap(y[tr] + h)};
+    squares[br] = {Wrap(x[br] - w), Wrap(y[br] - h), x[br], y[br]};
+    squares[bl] = {x[bl], Wrap(y[bl] - h), Wrap(x[bl] + w), y[bl]};
+}
+
+MonitorRect ComputeScreenArea(const ScreenCorners &corners)
+{
+    return {corners.x[CornerTopLeft], corners.y[CornerTopLeft], corners.x[CornerBottomRight],
+            corners.y[CornerBottomRight]};
+}

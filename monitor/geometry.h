@@ -1,0 +1,49 @@
+// Geometry of the monitor picture: where the monitor's screen lies and where
+// the four corner marks sit inside it. Pure arithmetic on a text and a few
+// integers, with no Windows headers, so it can be tested and fuzzed natively.
+#pragma once
+
+// Corner order, the same for styles, menus, squares and settings.
+constexpr int CornerTopLeft = 0;
+constexpr int CornerTopRight = 1;
+constexpr int CornerBottomRight = 2;
+constexpr int CornerBottomLeft = 3;
+constexpr int CornerCount = 4;
+
+// A rectangle laid out like the platform's RECT: right and bottom are just
+// outside it.
+struct MonitorRect {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+// The four corners of the monitor's screen inside the picture, indexed by
+// corner.
+struct ScreenCorners {
+    int x[CornerCount];
+    int y[CornerCount];
+};
+
+// Reads the corners from a text of eight numbers, "x y" per corner in
+// corner order, such as "16 17  169 17  169 130  16 130". Numbers are read
+// as sscanf's "%i" reads them: blanks, tabs and line breaks before a number
+// are skipped; an optional sign; "0x" or "0X" starts a hexadecimal number
+// (just "0x" reads as 0), a leading 0 an octal one, anything else is
+// decimal; the number ends at the first character that cannot continue it. Reading stops at the first
+// place where no number can be read, so a short or malformed text yields
+// fewer numbers: the ones not read are 0, which keeps the result defined
+// (the squares then land at or beyond the picture's edge, where no click
+// reaches them). A number beyond the 32-bit range keeps its low 32 bits.
+// Returns how many numbers were read, 0 to 8; a null text reads none.
+int ReadScreenCorners(const char *text, ScreenCorners &corners);
+
+// Corner square i is a mark of markWidth x markHeight placed inside
+// corner i of the screen, touching both edges that meet there.
+void ComputeCornerSquares(const ScreenCorners &corners, int markWidth, int markHeight,
+                          MonitorRect (&squares)[CornerCount]);
+
+// The screen spans from the top-left to the bottom-right corner; the other
+// two corners take no part in it.
+MonitorRect ComputeScreenArea(const ScreenCorners &corners);

@@ -1,0 +1,86 @@
+/*
+ * resource_ids.h - the numbers of every resource Dusklit carries, shared
+ * by the resource scripts and the code. Plain #defines only: windres and
+ * rc.exe read this file too.
+ */
+#ifndef DUSKLIT_RESOURCE_IDS_H
+#define DUSKLIT_RESOURCE_IDS_H
+
+/* Icons */
+#define IDI_SAVER   100 /* the saver's own icon (a saver may supply its own) */
+#define IDI_DUSKLIT 199 /* the library's icon; its presence proves the resources are linked */
+
+/* Bitmaps */
+#define IDB_MONITOR       3010 /* monitor picture and its mask side by side */
+#define IDB_MARK_DEFAULT  3011
+#define IDB_MARK_NOW      3012
+#define IDB_MARK_NEVER    3013
+
+/* Dialog templates */
+#define IDD_SAVER_PAGE    2003 /* supplied by a saver: its own configuration page */
+#define IDD_SAVER_ABOUT   2004 /* supplied by a saver: its own About box */
+#define IDD_CONFIG_HOST   3600
+#define IDD_GENERAL_PAGE  3601
+#define IDD_ABOUT         3602
+
+/* Strings: the separate previewer */
+#define IDS_PREVIEWER_NAME          50
+#define IDS_PREVIEWER_NOT_STARTED   51
+#define IDS_PREVIEWER_NO_RESPONSE   52
+#define IDS_PREVIEWER_INIT_FAILED   53
+#define IDS_PREVIEWER_NOT_FOUND     54
+#define IDS_PREVIEWER_NO_CHILD      55
+/* Strings: the loadable library */
+#define IDS_WRONG_INSTALL_DIR       56
+
+/* Strings: the registry settings */
+#define IDS_REG_SCREEN_SAVERS_KEY   500
+#define IDS_REG_PASSWORD_DELAY      501
+#define IDS_REG_PASSWORD_DELAY_INDEX 502
+#define IDS_REG_MOUSE_THRESHOLD     503
+#define IDS_REG_MOUSE_THRESHOLD_INDEX 504
+#define IDS_REG_MOUSE_CORNERS       505
+#define IDS_REG_MUTE_SOUND          506
+#define IDS_REG_ACTIVE_CONFIG       507
+
+/* Strings: the monitor control */
+#define IDS_CORNER_DEFAULT          3050
+#define IDS_CORNER_NOW              3051
+#define IDS_CORNER_NEVER            3052
+#define IDS_SCREEN_CORNERS          3055 /* the monitor's screen inside the picture */
+#define IDS_AGENT_WARNING_CAPTION   3057
+#define IDS_AGENT_WARNING           3058
+
+/* Strings: the configuration sheet */
+#define IDS_ABOUT_MENU_ITEM         3500
+#define IDS_SHEET_CAPTION           3501
+
+/* Strings: the password facilities */
+#define IDS_MPR_DLL                 3520
+#define IDS_PWD_CHANGE_ENTRY        3521
+#define IDS_PWD_PROVIDER_KEY        3522
+#define IDS_REG_DESKTOP_KEY         3523
+#define IDS_REG_USE_PASSWORD        3524
+#define IDS_PASSWORD_CPL            3525
+#define IDS_VERIFY_PWD_ENTRY        3526
+
+/* Strings: the hot-corner providers, help and the General page */
+#define IDS_AGENT_DLL               3530
+#define IDS_AGENT_DETECT_ENTRY      3531
+#define IDS_AGENT_CHANGED_ENTRY     3532
+#define IDS_PLUS_HELP_FILE          3533
+#define IDS_SENSITIVITY_HIGH        3534
+#define IDS_SENSITIVITY_NORMAL      3535
+#define IDS_SENSITIVITY_LOW         3536
+#define IDS_SENSITIVITY_KEYBOARD    3537
+#define IDS_UNIT_SECONDS            3538
+#define IDS_UNIT_MINUTES            3539
+#define IDS_ALWAYS_PASSWORD         3540
+#define IDS_NEVER_PASSWORD          3541
+#define IDS_HELP_FILE               3560
+
+/* Menu items */
+#define IDM_ABOUT                   3500 /* the sheet's system-menu item */
+#define IDM_CORNER_BASE             0x1000 /* + 0x100 * corner + CornerAction */
+
+#endif /* DUSKLIT_RESOURCE_IDS_H */

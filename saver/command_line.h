@@ -1,0 +1,38 @@
+// Reads the screen-saver switches from a command line. Pure text handling:
+// whether a number names a window, and the separate previewer, are asked
+// by the caller, so this can be tested and fuzzed without Windows.
+#pragma once
+#include <cstdint>
+
+enum class RunMode {
+    None,           // no usable switch: the entry fails with 2
+    Saver,          // S
+    Preview,        // P or L
+    Configuration,  // C, or nothing after the program name
+    ChangePassword, // A
+};
+
+struct CommandLineChoice {
+    RunMode Mode = RunMode::None;
+    // Configuration: C asks for the foreground window as parent; an empty
+    // line has none.
+    bool ForegroundParent = false;
+    // Preview and change password: where the text from the switch letter
+    // on starts (the previewer looks there for its name), and the window
+    // number that follows the letter, if one could be read.
+    const char *SwitchText = nullptr;
+    bool HasNumber = false;
+    std::int64_t Number = 0;
+    // Preview only: nothing but blanks and colons followed the letter.
+    bool NothingAfterSwitch = false;
+};
+
+// Reads a whole command line, program name included. A null line or a
+// quoted program name that never closes gives RunMode::None.
+CommandLineChoice ReadCommandLine(const char *line);
+
+// Reads an integer the way sscanf's "%i" does: leading white space, an
+// optional sign, then 0x-prefixed hexadecimal, 0-prefixed octal or decimal.
+// Returns false when no digit could be read. Values beyond 64 bits saturate;
+// the caller decides what range it accepts.
+bool ReadScanfInteger(const char *text, std::int64_t *value);

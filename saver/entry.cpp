@@ -1,0 +1,234 @@
+// The framework's front door: the three entries, the common run routine,
+// and the run modes the command line selects.
+#include <cstdint>
+
+#include "config/config_dialog.h"
+#include "dusklit.h"
+#include "monitor/library.h"
+#include "resource_ids.h"
+#include "saver/command_line.h"
+#include "saver/debug_output.h"
+#include "saver/entry.h"
+#include "saver/password.h"
+#include "saver/prefs.h"
+#include "saver/previewer.h"
+#include "saver/run_state.h"
+#include "saver/saver_windows.h"
+#include "saver/thread_list.h"
+
+LONG RunningFlag = 0;
+HINSTANCE ModuleInstance = nullptr;
+RunHooks HookTable = {};
+EntryArguments EntryArgs;
+bool OwnAboutDialog = false;
+ThreadHandleNode *ThreadHandleList = nullptr;
+CRITICAL_SECTION ThreadListLock;
+const char *(*CommandLineSource)() = [] { return static_cast<const char *>(GetCommandLineA()); };
+
+namespace {
+
+// The lock is kept across runs when a timer thread outlived the final wait,
+// because that thread may still take it.
+bool ThreadListLockReady = false;
+
+constexpr DWORD ThreadWaitMs = 10000;
+
+const RunHooks OwnClassHooks = {OwnClassCreatePreview, OwnClassCreateSaver, OwnClassExecuteUserDialog,
+                                OwnClassExecuteAboutDialog, OwnClassChangePassword};
+const RunHooks CallbackHooks = {CallbackCreatePreview, CallbackCreateSaver, CallbackExecuteUserDialog,
+                                CallbackExecuteAboutDialog, CallbackChangePassword};
+const RunHooks HostHooks = {HostCreatePreview, HostCreateSaver, HostExecuteUserDialog,
+                            HostExecuteAboutDialog, HostChangePassword};
+
+// Registration failing because the class exists already is harmless: a
+// second entry call in the same process keeps the first registration.
+void RegisterSaverClass(HINSTANCE instance, const char *name, WNDPROC procedure, int backgroundBrush)
+{
+    WNDCLASSEXA saverClass = {};
+    saverClass.cbSize = sizeof saverClass;
+    saverClass.style = CS_HREDRAW | CS_VREDRAW;
+    saverClass.lpfnWndProc = procedure;
+    saverClass.hInstance = instance;
+    saverClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(backgroundBrush));
+    saverClass.lpszClassName = name;
+    RegisterClassExA(&saverClass);
+}
+
+// The number after a switch names a window only if it fits a handle.
+HWND WindowFromNumber(std::int64_t number)
+{
+    if (number < INT32_MIN || number > UINT32_MAX)
+        return nullptr;
+    HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(number)));
+    return IsWindow(window) ? window : nullptr;
+}
+
+// Runs the message loop of a saver or preview window until WM_QUIT and
+// returns its code.
+int RunMessageLoop()
+{
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+int RunSaver()
+{
+    HWND window = HookTable.CreateSaverWindow();
+    if (!window)
+        return 2;
+    UINT scratch = 0;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &scratch, 0);
+    int result = RunMessageLoop();
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &scratch, 0);
+    return result;
+}
+
+int RunPreview(HWND parent)
+{
+    HWND window = HookTable.CreatePreviewWindow(parent, FALSE);
+    if (!window)
+        return 2;
+    return RunMessageLoop();
+}
+
+int RunChangePassword(HWND parent)
+{
+    return static_cast<int>(HookTable.ChangePassword(parent));
+}
+
+int RunPreviewFromChoice(const CommandLineChoice &choice)
+{
+    if (HWND previewer = ScrLaunchPreviewer(choice.SwitchText))
+        return RunPreview(previewer);
+    if (choice.NothingAfterSwitch || !choice.HasNumber)
+        return 2;
+    HWND parent = WindowFromNumber(choice.Number);
+    return parent ? RunPreview(parent) : 2;
+}
+
+int RunChangePasswordFromChoice(const CommandLineChoice &choice)
+{
+    HWND parent = choice.HasNumber ? WindowFromNumber(choice.Number) : nullptr;
+    return RunChangePassword(parent ? parent : GetForegroundWindow());
+}
+
+int ScrParseCommandLine()
+{
+    const CommandLineChoice choice = ReadCommandLine(CommandLineSource());
+    switch (choice.Mode) {
+    case RunMode::Saver:
+        return RunSaver();
+    case RunMode::Preview:
+        return RunPreviewFromChoice(choice);
+    case RunMode::Configuration:
+        return static_cast<int>(DoConfigDialog(choice.ForegroundParent ? GetForegroundWindow() : nullptr, FALSE));
+    case RunMode::ChangePassword:
+        return RunChangePasswordFromChoice(choice);
+    case RunMode::None:
+        break;
+    }
+    return 2;
+}
+
+void StartThreadList()
+{
+    ThreadHandleList = nullptr;
+    if (!CurrentPrefs.NoTimers && !ThreadListLockReady) {
+        InitializeCriticalSection(&ThreadListLock);
+        ThreadListLockReady = true;
+    }
+}
+
+void EndThreadList()
+{
+    if (!ThreadListWaitAndClear(ThreadWaitMs)) {
+        ScrTrace("Not all threads have terminated!");
+        ScrDebugMessageBox(nullptr, "Not all threads have terminated", "ThreadTimer error");
+        return;
+    }
+    if (ThreadListLockReady) {
+        DeleteCriticalSection(&ThreadListLock);
+        ThreadListLockReady = false;
+    }
+}
+
+int ScrRun(HINSTANCE instance, const RunHooks &hooks)
+{
+    RunningFlag = 1;
+    HookTable = hooks;
+    ModuleInstance = instance;
+    StartThreadList();
+    int result = ScrParseCommandLine();
+    RunningFlag = 0;
+    if (!LoadedAsLibrary)
+        ScrStopIfStarted();
+    EndThreadList();
+    return result;
+}
+
+// What every entry does first. False when an entry is already running:
+// entries do not nest.
+bool EntryMayStart()
+{
+    ScrEnsureStarted();
+    return !RunningFlag;
+}
+
+} // namespace
+
+int WINAPI ScrMain(HINSTANCE instance, WNDPROC saverProc, DLGPROC configDialogProc, ScrInitCallback initCallback,
+                   LPARAM value)
+{
+    if (!EntryMayStart())
+        return 2;
+    OwnAboutDialog = FindResourceA(instance, MAKEINTRESOURCEA(IDD_SAVER_ABOUT), RT_DIALOG) != nullptr;
+    EntryArgs = EntryArguments();
+    EntryArgs.SaverProc = saverProc;
+    EntryArgs.ConfigDialogProc = configDialogProc;
+    EntryArgs.InitCallback = initCallback;
+    EntryArgs.Value = value;
+    if (initCallback)
+        initCallback(instance);
+    RegisterSaverClass(instance, "ZoScreenSaverClass", saverProc, NULL_BRUSH);
+    return ScrRun(instance, OwnClassHooks);
+}
+
+int WINAPI ScrMainCallback(HINSTANCE instance, ScrCreateWindowHook createWindowHook,
+                           ScrPropertySheetHook propertySheetHook, ScrAboutHook aboutHook,
+                           ScrChangePasswordHook changePasswordHook)
+{
+    if (!EntryMayStart())
+        return 2;
+    OwnAboutDialog = false;
+    EntryArgs = EntryArguments();
+    EntryArgs.CreateWindowHook = createWindowHook;
+    EntryArgs.PropertySheetHook = propertySheetHook;
+    EntryArgs.AboutHook = aboutHook;
+    EntryArgs.ChangePasswordHook = changePasswordHook;
+    RegisterSaverClass(instance, "DummyScreenSaverClass", DefSaverProc, NULL_BRUSH);
+    return ScrRun(instance, CallbackHooks);
+}
+
+int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow)
+{
+    if (!EntryMayStart())
+        return 2;
+    OwnAboutDialog = false;
+    EntryArgs = EntryArguments();
+    EntryArgs.HostWindow = hostWindow;
+    RegisterSaverClass(instance, "DummyScreenSaverClass", DefSaverProc, GRAY_BRUSH);
+    return ScrRun(instance, HostHooks);
+}
+
+void ScrCheckResources()
+{
+    if (HICON icon = LoadIconA(ScrLibraryInstance, MAKEINTRESOURCEA(IDI_DUSKLIT))) {
+        DestroyIcon(icon);
+        return;
+    }
+    MessageBoxA(nullptr, "You _MUST_ include the Dusklit resources (dusklit.res)", "Dusklit", MB_OK);
+}

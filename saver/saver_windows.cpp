@@ -1,0 +1,140 @@
+#include "saver/saver_windows.h"
+
+#include "dusklit.h"
+#include "monitor/library.h"
+#include "saver/prefs.h"
+#include "saver/run_state.h"
+
+namespace {
+
+const char OwnClassName[] = "ZoScreenSaverClass";
+const char DummyClassName[] = "DummyScreenSaverClass";
+const char PreviewTitle[] = "SaverPreview";
+const char SaverTitle[] = "SaverWindow";
+
+enum SaverMode : LONG { FullScreenMode = 0, MonitorPreviewMode = 1, SystemPreviewMode = 2 };
+
+// Everything a saver window is created with; the creation record becomes
+// the window's once DefSaverProc has seen WM_CREATE.
+struct WindowRequest {
+    CREATESTRUCTA create = {};
+    LONG mode = FullScreenMode;
+};
+
+SaverCreateParams *NewCreateParams(LONG mode)
+{
+    return new SaverCreateParams{0, mode};
+}
+
+// A preview fills its parent's outer rectangle, border included.
+WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *className)
+{
+    WindowRequest request;
+    request.mode = insideMonitor ? MonitorPreviewMode : SystemPreviewMode;
+    RECT outer = {};
+    GetWindowRect(parent, &outer);
+    CREATESTRUCTA &c = request.create;
+    c.lpCreateParams = NewCreateParams(request.mode);
+    c.hInstance = ModuleInstance;
+    c.hwndParent = parent;
+    c.cx = outer.right - outer.left;
+    c.cy = outer.bottom - outer.top;
+    c.style = WS_CHILD | WS_VISIBLE;
+    c.lpszName = PreviewTitle;
+    c.lpszClass = className;
+    return request;
+}
+
+// The full-screen window, or with DebugWindow a small ordinary window that
+// leaves the rest of the screen to the debugger.
+WindowRequest SaverRequest(const char *className)
+{
+    WindowRequest request;
+    CREATESTRUCTA &c = request.create;
+    c.lpCreateParams = NewCreateParams(FullScreenMode);
+    c.hInstance = ModuleInstance;
+    c.cx = GetSystemMetrics(SM_CXSCREEN);
+    c.cy = GetSystemMetrics(SM_CYSCREEN);
+    if (CurrentPrefs.DebugWindow) {
+        c.cx /= 6;
+        c.cy /= 6;
+        c.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
+        c.dwExStyle = 0;
+    } else {
+        c.style = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
+        c.dwExStyle = WS_EX_TOPMOST;
+    }
+    c.lpszName = SaverTitle;
+    c.lpszClass = className;
+    return request;
+}
+
+HWND CreateFromRequest(const WindowRequest &request)
+{
+    const CREATESTRUCTA &c = request.create;
+    return CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style), c.x, c.y, c.cx, c.cy,
+                           c.hwndParent, c.hMenu, c.hInstance, c.lpCreateParams);
+}
+
+HWND CreateThroughCallback(WindowRequest request)
+{
+    if (!EntryArgs.CreateWindowHook)
+        return CreateFromRequest(request);
+    return EntryArgs.CreateWindowHook(request.mode, &request.create);
+}
+
+// Asks the host with each message in turn; the first nonzero answer is the
+// window. When every answer is 0 the framework creates the window itself.
+HWND CreateThroughHost(WindowRequest request, const UINT *messages, int count)
+{
+    for (int i = 0; i < count; ++i) {
+        LRESULT answer = SendMessageA(EntryArgs.HostWindow, messages[i], static_cast<WPARAM>(request.mode),
+                                      reinterpret_cast<LPARAM>(&request.create));
+        if (answer)
+            return reinterpret_cast<HWND>(answer);
+    }
+    return CreateFromRequest(request);
+}
+
+} // namespace
+
+HWND OwnClassCreatePreview(HWND parent, BOOL insideMonitor)
+{
+    return CreateFromRequest(PreviewRequest(parent, insideMonitor, OwnClassName));
+}
+
+HWND OwnClassCreateSaver()
+{
+    return CreateFromRequest(SaverRequest(OwnClassName));
+}
+
+HWND CallbackCreatePreview(HWND parent, BOOL insideMonitor)
+{
+    return CreateThroughCallback(PreviewRequest(parent, insideMonitor, DummyClassName));
+}
+
+HWND CallbackCreateSaver()
+{
+    return CreateThroughCallback(SaverRequest(DummyClassName));
+}
+
+HWND HostCreatePreview(HWND parent, BOOL insideMonitor)
+{
+    const UINT messages[] = {static_cast<UINT>(insideMonitor ? SCRHOST_CREATECONFIGPREVIEW : SCRHOST_CREATESYSPREVIEW),
+                             SCRHOST_CREATEPREVIEW, SCRHOST_CREATEWINDOW};
+    return CreateThroughHost(PreviewRequest(parent, insideMonitor, DummyClassName), messages, 3);
+}
+
+HWND HostCreateSaver()
+{
+    const UINT messages[] = {SCRHOST_CREATEFULL, SCRHOST_CREATEWINDOW};
+    return CreateThroughHost(SaverRequest(DummyClassName), messages, 2);
+}
+
+LRESULT CALLBACK DefHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    ScrEnsureStarted();
+    if (message >= SCRHOST_CREATECONFIGPREVIEW && message <= SCRHOST_CREATECONFIGPREVIEW + 9)
+        return 0;
+    return DefWindowProcA(window, message, wParam, lParam);
+}

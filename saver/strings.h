@@ -1,0 +1,13 @@
+// Loading the framework's texts. Texts live in 100-byte buffers (99
+// characters and the zero); a text that cannot be loaded makes the step
+// that needs it do nothing, so callers test the result.
+#pragma once
+#include <windows.h>
+
+constexpr int TextBufferSize = 100;
+using TextBuffer = char[TextBufferSize];
+
+// From the library's module. True when at least one character loaded.
+bool LoadLibraryText(UINT id, TextBuffer &text);
+// From the saver's module first, then the library's.
+bool LoadSaverText(UINT id, TextBuffer &text);

@@ -1,0 +1,66 @@
+# Shared by the run and test commands: where the build lives, how Wine is
+# set up for it, and how a private X display is started and stopped.
+# Sourced, not run.
+
+DUSKLIT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD_DIR=${BUILD_DIR:-$DUSKLIT_ROOT/build}
+
+export WINEARCH=win32
+export WINEPREFIX=$BUILD_DIR/wineprefix
+export WINEDEBUG=${WINEDEBUG:--all}
+# No Mono or Gecko prompts: nothing here needs them.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+
+dusklit_setup() {
+  bash "$DUSKLIT_ROOT/scripts/setup.sh"
+}
+
+dusklit_build() {
+  if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
+    cmake -S "$DUSKLIT_ROOT" -B "$BUILD_DIR" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_ROOT/cmake/mingw-i686.cmake" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+  fi
+  cmake --build "$BUILD_DIR" -- -j"$(nproc)"
+}
+
+# A 32-bit prefix made once per build tree.
+dusklit_wine_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+}
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+dusklit_start_xvfb() {
+  local n=${DUSKLIT_DISPLAY_NUMBER:-77}
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  DUSKLIT_XVFB_PID=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do
+    xdpyinfo >/dev/null 2>&1 && return 0
+    sleep 0.1
+  done
+  echo "Xvfb did not start on $DISPLAY" >&2
+  return 1
+}
+
+dusklit_stop_xvfb() {
+  if [ -n "${DUSKLIT_XVFB_PID:-}" ]; then
+    kill "$DUSKLIT_XVFB_PID" 2>/dev/null || true
+    wait "$DUSKLIT_XVFB_PID" 2>/dev/null || true
+    DUSKLIT_XVFB_PID=
+  fi
+}
+
+# A persistent server: each Wine process then starts in a fraction of a second.
+dusklit_start_wineserver() {
+  wineserver -p
+}
+
+dusklit_stop_wineserver() {
+  wineserver -k 2>/dev/null || true
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# Installs what building and testing need, from Debian packages only.
+# Safe to run again: packages already present are skipped, and nothing
+# asks a question (CI has no terminal).
+set -euo pipefail
+
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+  cmake ninja-build make g++ clang libclang-rt-14-dev
+  g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+  googletest
+  wine wine32:i386
+  libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libglu1-mesa:i386
+  xvfb xauth x11-utils imagemagick xdotool
+  python3
+)
+
+sudo_if_needed() {
+  if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+# Some machines run a kernel that cannot execute 32-bit Linux programs,
+# and 32-bit Wine is one. There the i386 user-mode emulator is registered
+# for 32-bit programs: slower, but the same Wine and the same Win32 API.
+ensure_32bit_exec() {
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+    return 0
+  fi
+  if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed'; then
+    sudo_if_needed apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
+  fi
+  local binfmt=/proc/sys/fs/binfmt_misc
+  [ -e "$binfmt/register" ] || sudo_if_needed mount -t binfmt_misc binfmt_misc "$binfmt"
+  if [ ! -e "$binfmt/qemu-i386" ]; then
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      | sudo_if_needed tee "$binfmt/register" >/dev/null
+  fi
+  /usr/lib/wine/wine --version >/dev/null
+}
+
+if [ ${#missing[@]} -eq 0 ]; then
+  ensure_32bit_exec
+  exit 0
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  sudo_if_needed dpkg --add-architecture i386
+fi
+echo "setup: installing ${missing[*]}" >&2
+sudo_if_needed apt-get update -qq
+sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+ensure_32bit_exec

@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs every test through ctest. Arguments go to ctest
+# (for example -R saver to run some of them).
+set -euo pipefail
+source "$(dirname "$0")/common.sh"
+
+dusklit_setup
+dusklit_build
+
+cleanup() {
+  dusklit_stop_wineserver
+  dusklit_stop_xvfb
+}
+trap cleanup EXIT
+dusklit_start_xvfb
+dusklit_wine_prefix
+dusklit_start_wineserver
+
+cd "$BUILD_DIR"
+ctest --output-on-failure "$@"

@@ -1,0 +1,228 @@
+// The library's life in the built-in form: started once by the first
+// framework call, stopped once, never started again. The library exists
+// once per process, so the LibraryLifecycle tests run in the order written,
+// each going on from the state the previous one left.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "dusklit.h"
+#include "monitor/install_check.h"
+#include "monitor/library.h"
+#include "saver/prefs.h"
+#include "tests/support/message_box_watch.h"
+#include "tests/support/trace_capture.h"
+
+namespace {
+
+// Every public preference call is a framework call and would start the
+// library, so the very first test switches debug output on in the record.
+void TurnDebugOnBeforeStart()
+{
+    ScrDefaultPrefs();
+    CurrentPrefs.Debug = 1;
+}
+
+void SetDebug(bool on)
+{
+    ScrPrefs *prefs = ScrGetPrefs();
+    prefs->Debug = on;
+    ScrSetPrefs(prefs);
+}
+
+// The traces without the suffix that makes them stand out in a debugger.
+std::vector<std::string> TraceTexts(const TraceCapture &traces)
+{
+    std::vector<std::string> texts;
+    for (const std::string &line : traces.Lines())
+        texts.push_back(line.substr(0, line.find("__")));
+    return texts;
+}
+
+using Texts = std::vector<std::string>;
+// (caption, text) of each message box, in the order shown.
+using Boxes = std::vector<std::pair<std::string, std::string>>;
+
+Boxes BoxesSeen(const MessageBoxWatch &watch)
+{
+    Boxes seen;
+    for (const SeenMessageBox &box : watch.Seen())
+        seen.emplace_back(box.caption, box.text);
+    return seen;
+}
+
+bool ClassRegistered(const char *name)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    return GetClassInfoExA(ScrLibraryInstance, name, &wc) != 0;
+}
+
+bool AnyResourceLeft()
+{
+    bool any = MonitorPicture != nullptr;
+    for (HBITMAP mark : CornerMarks)
+        any = any || mark;
+    for (HMENU menu : CornerMenus)
+        any = any || menu;
+    return any;
+}
+
+TEST(LibraryLifecycle, ShutdownBeforeStartHasNothingToClose)
+{
+    TurnDebugOnBeforeStart();
+    TraceCapture traces;
+    EXPECT_EQ(TRUE, ScrLibraryShutdown());
+    EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: closing process...", "nothing to close!"}));
+
+    traces.Clear();
+    ScrStopIfStarted();
+    EXPECT_TRUE(traces.Lines().empty());
+    EXPECT_EQ(nullptr, ScrLibraryInstance);
+}
+
+TEST(LibraryLifecycle, FirstFrameworkCallStartsOnceAndShowsNothing)
+{
+    // This program does not lie in the Windows directory; built in, that
+    // must not matter.
+    char file[InstallPathSize] = {}, directory[InstallPathSize] = {}, expected[InstallPathSize];
+    GetModuleFileNameA(nullptr, file, InstallPathSize - 1);
+    GetWindowsDirectoryA(directory, InstallPathSize - 1);
+    ASSERT_FALSE(InstallPathMatches(file, directory, expected)) << file;
+
+    MessageBoxWatch boxes;
+    TraceCapture traces;
+    ScrEnsureStarted();
+    EXPECT_TRUE(LibraryStarted);
+    EXPECT_EQ(GetModuleHandleA(nullptr), ScrLibraryInstance);
+    EXPECT_NE(nullptr, MonitorPicture);
+    EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: succesfully registered controls"}));
+    EXPECT_EQ(0, boxes.Count());
+
+    // A second start would make new handles and fail to register the classes again.
+    HBITMAP picture = MonitorPicture;
+    HMENU menu = CornerMenus[0];
+    traces.Clear();
+    ScrEnsureStarted();
+    ScrPrefs *prefs = ScrGetPrefs(); // public calls start the library the same way
+    ScrSetPrefs(prefs);
+    EXPECT_TRUE(traces.Lines().empty());
+    EXPECT_EQ(picture, MonitorPicture);
+    EXPECT_EQ(menu, CornerMenus[0]);
+    EXPECT_EQ(0, boxes.Count());
+}
+
+TEST(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
+{
+    HBITMAP picture = MonitorPicture;
+    HBITMAP mark = CornerMarks[2];
+    HMENU menu = CornerMenus[3];
+    HINSTANCE module = ScrLibraryInstance;
+    ASSERT_EQ(OBJ_BITMAP, GetObjectType(picture));
+
+    MessageBoxWatch boxes;
+    TraceCapture traces;
+    EXPECT_EQ(TRUE, ScrLibraryShutdown());
+    EXPECT_EQ(TraceTexts(traces),
+              (Texts{"Dusklit: closing process...", "Dusklit: successfully unregistered controls"}));
+    EXPECT_EQ(0, boxes.Count());
+
+    EXPECT_FALSE(LibraryStarted);
+    EXPECT_FALSE(AnyResourceLeft());
+    EXPECT_EQ(0u, GetObjectType(picture)) << "the picture was not deleted";
+    EXPECT_EQ(0u, GetObjectType(mark)) << "a mark was not deleted";
+    EXPECT_FALSE(IsMenu(menu)) << "a menu was not destroyed";
+    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_EQ(module, ScrLibraryInstance) << "the module is kept so the library stays stopped";
+}
+
+TEST(LibraryLifecycle, NoRestartAfterShutdown)
+{
+    TraceCapture traces;
+    ScrEnsureStarted();
+    SetDebug(true); // a framework call too
+    EXPECT_FALSE(LibraryStarted);
+    EXPECT_FALSE(AnyResourceLeft());
+    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+
+    ScrStopIfStarted();
+    EXPECT_TRUE(traces.Lines().empty());
+    EXPECT_EQ(TRUE, ScrLibraryShutdown());
+    EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: closing process...", "nothing to close!"}));
+}
+
+TEST(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
+{
+    // The loader's way in: start-up called directly, after a shutdown.
+    MessageBoxWatch boxes;
+    ASSERT_EQ(TRUE, ScrLibraryStartup());
+    EXPECT_TRUE(LibraryStarted);
+    EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_NE(nullptr, CornerMenus[1]);
+
+    // Someone removed the classes: the shutdown reports it and frees all the same.
+    UnregisterClassA(DUSKLIT_MONITOR_WINDOW_CLASS, ScrLibraryInstance);
+    UnregisterClassA(DUSKLIT_MONITOR_CLASS, ScrLibraryInstance);
+    TraceCapture traces;
+    EXPECT_EQ(FALSE, ScrLibraryShutdown());
+    EXPECT_TRUE(traces.Contains("Dusklit: error unregistering controls..."));
+    EXPECT_EQ(2, boxes.Count());
+    EXPECT_FALSE(LibraryStarted);
+    EXPECT_FALSE(AnyResourceLeft());
+}
+
+// Runs after the lifecycle above: the library is stopped, no class exists.
+TEST(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
+{
+    SetDebug(true);
+    {
+        MessageBoxWatch boxes;
+        TraceCapture traces;
+        EXPECT_EQ(FALSE, ScrUnregisterControls());
+        EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: failed to unregister monitor window class",
+                                             "Dusklit: failed to unregister monitor class",
+                                             "Dusklit: error unregistering controls..."}));
+        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit", "Failed to unregister monitor window class"},
+                                           {"Dusklit", "Failed to unregister monitor class"}}));
+    }
+    WNDCLASSEXA taken = {};
+    taken.cbSize = sizeof taken;
+    taken.style = CS_GLOBALCLASS; // a local class of the same name would not be in the way
+    taken.lpfnWndProc = DefWindowProcA;
+    taken.hInstance = ScrLibraryInstance;
+    {
+        // The window class is taken: the control class registers, the second fails.
+        taken.lpszClassName = DUSKLIT_MONITOR_WINDOW_CLASS;
+        ASSERT_NE(0, RegisterClassExA(&taken));
+        MessageBoxWatch boxes;
+        TraceCapture traces;
+        EXPECT_EQ(FALSE, ScrRegisterControls());
+        EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: Failed to register monitor window class"}));
+        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit DLL", "Failed to register monitor window class"}}));
+        EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+        UnregisterClassA(DUSKLIT_MONITOR_WINDOW_CLASS, ScrLibraryInstance);
+    }
+    {
+        // The control class is taken now: the window class is not even tried.
+        MessageBoxWatch boxes;
+        TraceCapture traces;
+        EXPECT_EQ(FALSE, ScrRegisterControls());
+        EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: failed to register monitor class"}));
+        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit DLL", "Failed to register monitor class"}}));
+        EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+        UnregisterClassA(DUSKLIT_MONITOR_CLASS, ScrLibraryInstance);
+    }
+    SetDebug(false);
+    {
+        MessageBoxWatch boxes;
+        TraceCapture traces;
+        EXPECT_EQ(FALSE, ScrUnregisterControls());
+        EXPECT_TRUE(traces.Lines().empty());
+        EXPECT_EQ(0, boxes.Count());
+    }
+}
+
+} // namespace

@@ -1,0 +1,51 @@
+// Trace lines keep their suffix and never overflow their buffer.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "saver/trace_format.h"
+
+namespace {
+
+TEST(TraceFormat, AppendsTheSuffixes)
+{
+    char out[TraceBufferSize];
+    FormatTrace(out, "abc");
+    EXPECT_STREQ(out, "abc___________  \n\r");
+    FormatPrefixedTrace(out, "full DefSaverProc", "WM_CREATE");
+    EXPECT_STREQ(out, "full DefSaverProc: WM_CREATE_________  \n\r");
+    FormatTrace(out, nullptr);
+    EXPECT_STREQ(out, "___________  \n\r");
+}
+
+TEST(TraceFormat, LongTextsAreCutBeforeTheSuffix)
+{
+    // Guard bytes after the buffer catch any write past its end.
+    char out[TraceBufferSize + 16];
+    std::memset(out, 'G', sizeof out);
+    const std::string text(500, 'x');
+
+    FormatTrace(out, text.c_str());
+    std::string line(out);
+    EXPECT_EQ(line.size(), TraceBufferSize - 1);
+    EXPECT_EQ(line.substr(line.size() - std::strlen(TraceSuffix)), TraceSuffix);
+    EXPECT_EQ(out[TraceBufferSize], 'G');
+
+    FormatPrefixedTrace(out, text.c_str(), "tail");
+    line = out;
+    EXPECT_EQ(line.size(), TraceBufferSize - 1);
+    EXPECT_EQ(line.find("tail"), std::string::npos);
+    EXPECT_EQ(line.substr(line.size() - std::strlen(PrefixedTraceSuffix)), PrefixedTraceSuffix);
+    EXPECT_EQ(out[TraceBufferSize], 'G');
+}
+
+TEST(TraceFormat, TextThatJustFitsIsKeptWhole)
+{
+    char out[TraceBufferSize];
+    const std::string text(TraceBufferSize - 1 - std::strlen(TraceSuffix), 'y');
+    FormatTrace(out, text.c_str());
+    EXPECT_EQ(std::string(out), text + TraceSuffix);
+}
+
+} // namespace

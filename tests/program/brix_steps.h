@@ -1,0 +1,56 @@
+// What the whole-program tests know about brix.scr, and the steps they
+// share: start it, get past the display-mode question, end the demo.
+#pragma once
+#include <optional>
+#include <string>
+
+#include "tests/driver/program_driver.h"
+
+namespace brix {
+
+inline const char *const ProgramPath = BRIX_PATH;
+
+inline const std::string DemoClass = "OpenGL";
+inline const std::string DemoTitle = "Brix & Mallow's Quadratics Tutorial";
+inline const std::string ModeQuestionCaption = "Brix GL";
+inline const std::string ModeQuestion =
+    "The Requested Fullscreen Mode Is Not Supported By\nYour Video Card. Use Windowed Mode Instead?";
+inline const std::string ErrorCaption = "ERROR";
+inline const std::string ClosingNotice = "Program Will Now Close.";
+
+constexpr int DemoWidth = 800;
+constexpr int DemoHeight = 600;
+// WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN and
+// WS_EX_APPWINDOW | WS_EX_WINDOWEDGE.
+constexpr DWORD WindowedStyle = 0x06CF0000;
+constexpr DWORD WindowedExStyle = 0x00040100;
+// WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN and WS_EX_APPWINDOW.
+constexpr DWORD FullscreenStyle = 0x86000000;
+constexpr DWORD FullscreenExStyle = 0x00040000;
+
+// The framework's exit code for a command line it cannot use.
+constexpr DWORD FailureCode = 2;
+
+// Starts brix.scr with the arguments where the display refuses the
+// full-screen mode, answers Yes to the question and returns the demo
+// window once it is shown.
+inline std::optional<driver::WindowInfo> StartWindowedDemo(driver::ProgramDriver &program,
+                                                           const std::string &arguments)
+{
+    if (!program.Start(arguments))
+        return std::nullopt;
+    auto question = program.WaitForMessageBox(ModeQuestionCaption);
+    if (!question || !program.Answer(*question, IDYES))
+        return std::nullopt;
+    return program.WaitForWindowOfClass(DemoClass);
+}
+
+// Escape, held down: the demo looks at the key between frames, so only a
+// key that is still down then ends it (no key-up follows).
+inline bool EndDemoWithEscape(driver::ProgramDriver &program, const driver::WindowInfo &demo)
+{
+    driver::PostKeyDown(demo.handle, VK_ESCAPE);
+    return program.WaitUntilGone(demo.handle);
+}
+
+}  // namespace brix

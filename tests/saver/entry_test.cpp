@@ -1,0 +1,273 @@
+// The framework entries as a saver program uses them, with the command line
+// under test in place of the process's own. Each test saver describes its
+// window when it is created, closes it at once, and ends the run mode's
+// loop with its own code, so the entry's result shows that code came back.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <sstream>
+#include <string>
+
+#include "dusklit.h"
+#include "saver/run_state.h"
+#include "tests/support/message_box_watch.h"
+
+namespace {
+
+constexpr int LoopEndCode = 7; // what the test saver's WM_DESTROY quits with
+
+// ----------------------------------------------------------- test savers
+
+std::map<std::string, std::string> Report;
+
+std::string Number(unsigned long value)
+{
+    return std::to_string(value);
+}
+
+void DescribeWindow(HWND window, const CREATESTRUCTA *create)
+{
+    char text[256] = "";
+    GetClassNameA(window, text, sizeof text);
+    Report["class"] = text;
+    GetWindowTextA(window, text, sizeof text);
+    Report["title"] = text;
+    // As requested: the system adds its own bits to the live styles.
+    Report["style"] = Number(static_cast<unsigned long>(create->style));
+    Report["exstyle"] = Number(create->dwExStyle);
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    Report["width"] = Number(static_cast<unsigned long>(rect.right - rect.left));
+    Report["height"] = Number(static_cast<unsigned long>(rect.bottom - rect.top));
+    Report["parent"] = Number(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(GetParent(window))));
+    auto *params = static_cast<const SaverCreateParams *>(create->lpCreateParams);
+    Report["mode"] = params ? Number(static_cast<unsigned long>(params->mode)) : "none";
+}
+
+LRESULT CALLBACK ReportingSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK NestingSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The own-class window class keeps the procedure of its first registration
+// for the whole process, so every test registers this one and picks the
+// behaviour it wants here.
+WNDPROC CurrentSaverProc = ReportingSaverProc;
+
+LRESULT CALLBACK TestSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    return CurrentSaverProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK ReportingSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        // The record is the window's until DefSaverProc has seen WM_CREATE.
+        DescribeWindow(window, reinterpret_cast<CREATESTRUCTA *>(lParam));
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        break;
+    case WM_DESTROY:
+        PostQuitMessage(LoopEndCode);
+        return 0;
+    }
+    return DefSaverProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK NestingSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_CREATE) {
+        Report["nested"] = std::to_string(ScrMain(GetModuleHandleA(nullptr), TestSaverProc, nullptr, nullptr, 0));
+        ScrPrefs *prefs = ScrGetPrefs();
+        prefs->NoTimers = 1;
+        ScrSetPrefs(prefs); // refused: the record stays ours
+        Report["record_kept"] = prefs->Size == SCRPREFS_SIZE ? "yes" : "no";
+        std::free(prefs);
+        ScrPrefs *now = ScrGetPrefs();
+        Report["notimers"] = std::to_string(now->NoTimers);
+        std::free(now);
+    }
+    return ReportingSaverProc(window, message, wParam, lParam);
+}
+
+HWND CALLBACK RefusingCreateHook(int mode, CREATESTRUCTA *create)
+{
+    Report["hook_mode"] = std::to_string(mode);
+    Report["hook_class"] = create->lpszClass;
+    Report["hook_title"] = create->lpszName;
+    Report["hook_size"] = std::to_string(create->cx) + "x" + std::to_string(create->cy);
+    delete static_cast<SaverCreateParams *>(create->lpCreateParams);
+    return nullptr;
+}
+
+void SetNeverRequirePassword(LONG on)
+{
+    ScrPrefs *prefs = ScrGetPrefs();
+    prefs->NeverRequirePassword = on;
+    ScrSetPrefs(prefs);
+}
+
+int RunChild(const std::string &scenario)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    int result = 0;
+    CurrentSaverProc = scenario == "nesting" ? NestingSaverProc : ReportingSaverProc;
+    if (scenario == "own" || scenario == "nesting") {
+        result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
+    } else if (scenario == "callback-refuses") {
+        result = ScrMainCallback(instance, RefusingCreateHook, nullptr, nullptr, nullptr);
+    } else if (scenario == "never-password") {
+        SetNeverRequirePassword(1);
+        MessageBoxWatch boxes;
+        result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
+        SetNeverRequirePassword(0);
+        for (const SeenMessageBox &box : boxes.Seen())
+            Report["box"] = box.caption + "|" + box.text;
+    }
+    Report["result"] = std::to_string(result);
+    return result;
+}
+
+// --------------------------------------------------------------- runner
+
+struct ChildRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::map<std::string, std::string> report;
+};
+
+std::string CurrentLine;
+
+const char *TestCommandLine()
+{
+    return CurrentLine.c_str();
+}
+
+std::string ExePath()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    return path;
+}
+
+// Enters the framework as `scenario` does, with the command line the
+// quoted program path and `arguments` (or `wholeLine` verbatim).
+ChildRun RunScenario(const std::string &scenario, const std::string &arguments, const char *wholeLine = nullptr)
+{
+    CurrentLine = wholeLine ? wholeLine : "\"" + ExePath() + "\" " + arguments;
+    CommandLineSource = TestCommandLine;
+    Report.clear();
+    ChildRun run;
+    run.exitCode = static_cast<DWORD>(RunChild(scenario));
+    run.report = Report;
+    return run;
+}
+
+std::string Decimal(unsigned long value)
+{
+    return std::to_string(value);
+}
+
+// A bordered top-level window of this process to preview in.
+class PreviewParent {
+public:
+    PreviewParent()
+    {
+        window_ = CreateWindowExA(0, "Static", "preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 321, 233,
+                                  nullptr, nullptr, nullptr, nullptr);
+    }
+    ~PreviewParent() { DestroyWindow(window_); }
+    HWND Get() const { return window_; }
+    unsigned long Number() const { return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window_)); }
+
+private:
+    HWND window_;
+};
+
+TEST(Entry, SaverSwitchRunsATopmostFullScreenWindow)
+{
+    ChildRun run = RunScenario("own", "/s");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(LoopEndCode));
+    EXPECT_EQ(run.report["class"], "ZoScreenSaverClass");
+    EXPECT_EQ(run.report["title"], "SaverWindow");
+    EXPECT_EQ(run.report["style"], Decimal(WS_POPUP | WS_VISIBLE));
+    EXPECT_EQ(run.report["exstyle"], Decimal(WS_EX_TOPMOST));
+    EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN)));
+    EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN)));
+    EXPECT_EQ(run.report["parent"], "0");
+    EXPECT_EQ(run.report["mode"], "0");
+}
+
+TEST(Entry, EverySaverSpellingRunsTheSaver)
+{
+    for (const char *arguments : {"-s", "-/S", "S", "  /s   trailing words"}) {
+        ChildRun run = RunScenario("own", arguments);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(LoopEndCode)) << arguments;
+        EXPECT_EQ(run.report["title"], "SaverWindow") << arguments;
+    }
+}
+
+TEST(Entry, PreviewFillsTheNamedWindowInEveryForm)
+{
+    PreviewParent parent;
+    ASSERT_NE(parent.Get(), nullptr);
+    RECT outer;
+    GetWindowRect(parent.Get(), &outer);
+    const std::string number = Decimal(parent.Number());
+    char hex[32];
+    std::snprintf(hex, sizeof hex, "0x%lX", parent.Number());
+    for (const std::string &arguments : {"/p " + number, "/p:" + number, "/P " + std::string(hex), "/l " + number,
+                                         "-p :: " + number}) {
+        ChildRun run = RunScenario("own", arguments);
+        EXPECT_EQ(run.exitCode, static_cast<DWORD>(LoopEndCode)) << arguments;
+        EXPECT_EQ(run.report["title"], "SaverPreview") << arguments;
+        EXPECT_EQ(run.report["parent"], number) << arguments;
+        EXPECT_EQ(run.report["style"], Decimal(WS_CHILD | WS_VISIBLE)) << arguments;
+        // The outer size, border included.
+        EXPECT_EQ(run.report["width"], Decimal(outer.right - outer.left)) << arguments;
+        EXPECT_EQ(run.report["height"], Decimal(outer.bottom - outer.top)) << arguments;
+        EXPECT_EQ(run.report["mode"], "2") << arguments;
+    }
+}
+
+TEST(Entry, UnusableCommandLinesFailWithTwoAndCreateNothing)
+{
+    const std::string exe = "\"" + ExePath() + "\"";
+    for (const std::string &line :
+         {exe + " /x", exe + " /-s", exe + " --s", exe + " /p", exe + " /p   :", exe + " /p abc",
+          exe + " /p 4294967296", exe + " /p 0x7ffffff0", exe + " /7", exe + "\t/s", "\"" + ExePath() + " /s"}) {
+        ChildRun run = RunScenario("own", "", line.c_str());
+        EXPECT_EQ(run.exitCode, 2u) << line;
+        EXPECT_EQ(run.report.count("class"), 0u) << line;
+        EXPECT_EQ(run.report["result"], "2") << line;
+    }
+}
+
+TEST(Entry, EntriesDoNotNestAndPrefsStayFixedWhileRunning)
+{
+    ChildRun run = RunScenario("nesting", "/s");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(LoopEndCode));
+    EXPECT_EQ(run.report["nested"], "2");
+    EXPECT_EQ(run.report["record_kept"], "yes");
+    EXPECT_EQ(run.report["notimers"], "0");
+}
+
+TEST(Entry, CallbackHookThatCreatesNothingEndsWithTwo)
+{
+    ChildRun run = RunScenario("callback-refuses", "/s");
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_EQ(run.report["hook_mode"], "0");
+    EXPECT_EQ(run.report["hook_class"], "DummyScreenSaverClass");
+    EXPECT_EQ(run.report["hook_title"], "SaverWindow");
+    EXPECT_EQ(run.report["hook_size"],
+              Decimal(GetSystemMetrics(SM_CXSCREEN)) + "x" + Decimal(GetSystemMetrics(SM_CYSCREEN)));
+}
+
+TEST(Entry, PasswordChangeRefusedWhenTheSaverNeverNeedsOne)
+{
+    ChildRun run = RunScenario("never-password", "/a");
+    EXPECT_EQ(run.exitCode, 1u);
+    EXPECT_EQ(run.report["box"], "Password|This screensaver never requires a password");
+}
+
+} // namespace
+
