@@ -87,7 +87,8 @@ void ComputeCornerSquares(const ScreenCorners &corners, int markWidth, int markH
     const std::int64_t h = markHeight;
     const int *x = corners.x;
     const int *y = corners.y;
-    const int tl = CornerTopLeft, tr = CornerTopRight, br = CornerBottomRight, bl = CornerBottomLeft;
+    const int tl = CornerTopLeft, tr = CornerTopRight;
+    const int br = CornerBottomRight, bl = CornerBottomLeft;
     squares[tl] = {x[tl], y[tl], Wrap(x[tl] + w), Wrap(y[tl] + h)};
     squares[tr] = {Wrap(x[tr] - w), y[tr], x[tr], Wrap(y[tr] + h)};
     squares[br] = {Wrap(x[br] - w), Wrap(y[br] - h), x[br], y[br]};

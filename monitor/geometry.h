@@ -31,12 +31,13 @@ struct ScreenCorners {
 // as sscanf's "%i" reads them: blanks, tabs and line breaks before a number
 // are skipped; an optional sign; "0x" or "0X" starts a hexadecimal number
 // (just "0x" reads as 0), a leading 0 an octal one, anything else is
-// decimal; the number ends at the first character that cannot continue it. Reading stops at the first
-// place where no number can be read, so a short or malformed text yields
-// fewer numbers: the ones not read are 0, which keeps the result defined
-// (the squares then land at or beyond the picture's edge, where no click
-// reaches them). A number beyond the 32-bit range keeps its low 32 bits.
-// Returns how many numbers were read, 0 to 8; a null text reads none.
+// decimal; the number ends at the first character that cannot continue it.
+// Reading stops where no number can be read, so a short or malformed text
+// yields fewer numbers. The numbers not read are 0: the result is always
+// defined, and a corner left at the origin puts its square outside the
+// picture, where it can be neither seen nor clicked. A number beyond the
+// 32-bit range keeps its low 32 bits. Returns how many numbers were read,
+// 0 to 8; a null text reads none.
 int ReadScreenCorners(const char *text, ScreenCorners &corners);
 
 // Corner square i is a mark of markWidth x markHeight placed inside

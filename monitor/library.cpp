@@ -82,7 +82,8 @@ void LoadBitmaps()
 {
     MonitorPicture = LoadBitmapA(ScrLibraryInstance, MAKEINTRESOURCEA(IDB_MONITOR));
     for (int action = 0; action < 3; ++action)
-        CornerMarks[action] = LoadBitmapA(ScrLibraryInstance, MAKEINTRESOURCEA(CornerMarkBitmap[action]));
+        CornerMarks[action] =
+            LoadBitmapA(ScrLibraryInstance, MAKEINTRESOURCEA(CornerMarkBitmap[action]));
     SIZE picture = BitmapSize(MonitorPicture);
     // The picture and its mask lie side by side; the control shows one half.
     PictureSize = {picture.cx / 2, picture.cy};

@@ -61,6 +61,13 @@ dusklit_start_wineserver() {
   wineserver -p
 }
 
+# Wine's background programs (services, explorer) start with the first
+# process and outlive it. Started here, they do not hold the output pipe of
+# whichever test happens to run first.
+dusklit_start_wine_services() {
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+}
+
 dusklit_stop_wineserver() {
   wineserver -k 2>/dev/null || true
 }

@@ -28,21 +28,47 @@ for p in "${packages[@]}"; do
 done
 
 # Some machines run a kernel that cannot execute 32-bit Linux programs,
-# and 32-bit Wine is one. There the i386 user-mode emulator is registered
-# for 32-bit programs: slower, but the same Wine and the same Win32 API.
-ensure_32bit_exec() {
-  if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+# and 32-bit Wine is one. There the i386 user-mode emulator runs them: the
+# same Wine and the same Win32 API, only slower. QEMU 7 (bookworm) is too
+# slow and stalls under Wine; QEMU 10 from bookworm-backports runs it well.
+binfmt=/proc/sys/fs/binfmt_misc
+emulator=/usr/bin/qemu-i386
+
+native_32bit() {
+  [ ! -e "$binfmt/qemu-i386" ] && /usr/lib/wine/wine --version >/dev/null 2>&1
+}
+
+install_emulator() {
+  if [ -x "$emulator" ] && "$emulator" --version | grep -q 'version \(9\|1[0-9]\)\.'; then
     return 0
   fi
-  if ! dpkg-query -W -f='${Status}' qemu-user-static 2>/dev/null | grep -q 'install ok installed'; then
-    sudo_if_needed apt-get install -y -qq --no-install-recommends qemu-user-static >/dev/null
+  local release
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  if [ "$release" = bookworm ]; then
+    echo 'deb http://deb.debian.org/debian bookworm-backports main' \
+      | sudo_if_needed tee /etc/apt/sources.list.d/dusklit-backports.list >/dev/null
+    sudo_if_needed apt-get update -qq
+    sudo_if_needed apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
+  else
+    sudo_if_needed apt-get install -y -qq --no-install-recommends qemu-user >/dev/null
   fi
-  local binfmt=/proc/sys/fs/binfmt_misc
+}
+
+register_emulator() {
   [ -e "$binfmt/register" ] || sudo_if_needed mount -t binfmt_misc binfmt_misc "$binfmt"
-  if [ ! -e "$binfmt/qemu-i386" ]; then
-    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
-      | sudo_if_needed tee "$binfmt/register" >/dev/null
+  if [ -e "$binfmt/qemu-i386" ]; then
+    grep -qx "interpreter $emulator" "$binfmt/qemu-i386" && return 0
+    echo -1 | sudo_if_needed tee "$binfmt/qemu-i386" >/dev/null
   fi
+  # F: the kernel opens the interpreter now, so it works in any mount namespace.
+  printf '%s' ":qemu-i386:M::\\x7fELF\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\x00\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$emulator:F" \
+    | sudo_if_needed tee "$binfmt/register" >/dev/null
+}
+
+ensure_32bit_exec() {
+  native_32bit && return 0
+  install_emulator
+  register_emulator
   /usr/lib/wine/wine --version >/dev/null
 }
 

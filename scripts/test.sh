@@ -15,6 +15,7 @@ trap cleanup EXIT
 dusklit_start_xvfb
 dusklit_wine_prefix
 dusklit_start_wineserver
+dusklit_start_wine_services
 
 cd "$BUILD_DIR"
 ctest --output-on-failure "$@"

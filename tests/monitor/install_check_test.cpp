@@ -8,7 +8,7 @@
 #include "dusklit.h"
 #include "monitor/install_check.h"
 #include "monitor/library.h"
-#include "tests/support/message_box_watch.h"
+#include "tests/monitor/message_boxes.h"
 
 namespace {
 
@@ -82,11 +82,11 @@ TEST(InstallPath, LoadableLibraryOutsideTheWindowsDirectoryIsRefused)
     std::string path = std::string("  ") + (directory + 2) + "\\dusklit.dll";
     CharLowerBuffA(&path[0], static_cast<DWORD>(path.size()));
 
-    MessageBoxWatch boxes;
+    BoxesShown boxes;
     EXPECT_EQ(FALSE, ScrLibraryStartup());
     ASSERT_EQ(1, boxes.Count());
-    EXPECT_EQ("Dusklit", boxes.Seen()[0].caption);
-    EXPECT_EQ(std::string(WrongInstallText) + "\r\n" + path, boxes.Seen()[0].text);
+    EXPECT_EQ("Dusklit", boxes.List()[0].first);
+    EXPECT_EQ(std::string(WrongInstallText) + "\r\n" + path, boxes.List()[0].second);
 
     // Nothing was made, yet the library counts as started.
     EXPECT_TRUE(LibraryStarted);

@@ -12,7 +12,7 @@
 #include "monitor/install_check.h"
 #include "monitor/library.h"
 #include "saver/prefs.h"
-#include "tests/support/message_box_watch.h"
+#include "tests/monitor/message_boxes.h"
 #include "tests/support/trace_capture.h"
 
 namespace {
@@ -42,16 +42,6 @@ std::vector<std::string> TraceTexts(const TraceCapture &traces)
 }
 
 using Texts = std::vector<std::string>;
-// (caption, text) of each message box, in the order shown.
-using Boxes = std::vector<std::pair<std::string, std::string>>;
-
-Boxes BoxesSeen(const MessageBoxWatch &watch)
-{
-    Boxes seen;
-    for (const SeenMessageBox &box : watch.Seen())
-        seen.emplace_back(box.caption, box.text);
-    return seen;
-}
 
 bool ClassRegistered(const char *name)
 {
@@ -92,7 +82,7 @@ TEST(LibraryLifecycle, FirstFrameworkCallStartsOnceAndShowsNothing)
     GetWindowsDirectoryA(directory, InstallPathSize - 1);
     ASSERT_FALSE(InstallPathMatches(file, directory, expected)) << file;
 
-    MessageBoxWatch boxes;
+    BoxesShown boxes;
     TraceCapture traces;
     ScrEnsureStarted();
     EXPECT_TRUE(LibraryStarted);
@@ -122,11 +112,12 @@ TEST(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
     HINSTANCE module = ScrLibraryInstance;
     ASSERT_EQ(OBJ_BITMAP, GetObjectType(picture));
 
-    MessageBoxWatch boxes;
+    BoxesShown boxes;
     TraceCapture traces;
     EXPECT_EQ(TRUE, ScrLibraryShutdown());
     EXPECT_EQ(TraceTexts(traces),
-              (Texts{"Dusklit: closing process...", "Dusklit: successfully unregistered controls"}));
+              (Texts{"Dusklit: closing process...",
+                     "Dusklit: successfully unregistered controls"}));
     EXPECT_EQ(0, boxes.Count());
 
     EXPECT_FALSE(LibraryStarted);
@@ -157,7 +148,7 @@ TEST(LibraryLifecycle, NoRestartAfterShutdown)
 TEST(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
 {
     // The loader's way in: start-up called directly, after a shutdown.
-    MessageBoxWatch boxes;
+    BoxesShown boxes;
     ASSERT_EQ(TRUE, ScrLibraryStartup());
     EXPECT_TRUE(LibraryStarted);
     EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
@@ -179,14 +170,15 @@ TEST(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
 {
     SetDebug(true);
     {
-        MessageBoxWatch boxes;
+        BoxesShown boxes;
         TraceCapture traces;
         EXPECT_EQ(FALSE, ScrUnregisterControls());
         EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: failed to unregister monitor window class",
                                              "Dusklit: failed to unregister monitor class",
                                              "Dusklit: error unregistering controls..."}));
-        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit", "Failed to unregister monitor window class"},
-                                           {"Dusklit", "Failed to unregister monitor class"}}));
+        EXPECT_EQ(boxes.List(),
+                  (ShownBoxes{{"Dusklit", "Failed to unregister monitor window class"},
+                              {"Dusklit", "Failed to unregister monitor class"}}));
     }
     WNDCLASSEXA taken = {};
     taken.cbSize = sizeof taken;
@@ -197,27 +189,28 @@ TEST(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
         // The window class is taken: the control class registers, the second fails.
         taken.lpszClassName = DUSKLIT_MONITOR_WINDOW_CLASS;
         ASSERT_NE(0, RegisterClassExA(&taken));
-        MessageBoxWatch boxes;
+        BoxesShown boxes;
         TraceCapture traces;
         EXPECT_EQ(FALSE, ScrRegisterControls());
         EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: Failed to register monitor window class"}));
-        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit DLL", "Failed to register monitor window class"}}));
+        EXPECT_EQ(boxes.List(),
+                  (ShownBoxes{{"Dusklit DLL", "Failed to register monitor window class"}}));
         EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
         UnregisterClassA(DUSKLIT_MONITOR_WINDOW_CLASS, ScrLibraryInstance);
     }
     {
         // The control class is taken now: the window class is not even tried.
-        MessageBoxWatch boxes;
+        BoxesShown boxes;
         TraceCapture traces;
         EXPECT_EQ(FALSE, ScrRegisterControls());
         EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: failed to register monitor class"}));
-        EXPECT_EQ(BoxesSeen(boxes), (Boxes{{"Dusklit DLL", "Failed to register monitor class"}}));
+        EXPECT_EQ(boxes.List(), (ShownBoxes{{"Dusklit DLL", "Failed to register monitor class"}}));
         EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
         UnregisterClassA(DUSKLIT_MONITOR_CLASS, ScrLibraryInstance);
     }
     SetDebug(false);
     {
-        MessageBoxWatch boxes;
+        BoxesShown boxes;
         TraceCapture traces;
         EXPECT_EQ(FALSE, ScrUnregisterControls());
         EXPECT_TRUE(traces.Lines().empty());

@@ -103,8 +103,7 @@ struct Pixels {
 };
 
 constexpr std::uint32_t Black = 0x000000, White = 0xFFFFFF, LightGrey = 0xC0C0C0,
-                        DarkGrey = 0x808080, DarkCyan = 0x008080, DarkRed = 0x800000,
-                        DarkBlue = 0x000080, Red = 0xFF0000, Green = 0x00FF00;
+                        DarkGrey = 0x808080, DarkCyan = 0x008080, DarkRed = 0x800000;
 
 Pixels ReadPixels(HBITMAP bitmap)
 {
@@ -193,7 +192,8 @@ TEST(Art, MonitorScreenIsDarkCyanExactlyOverTheScreenArea)
     const RECT screen = {16, 17, 169, 130};
     for (int y = screen.top - 1; y <= screen.bottom; ++y) {
         for (int x = screen.left - 1; x <= screen.right; ++x) {
-            bool inside = x >= screen.left && x < screen.right && y >= screen.top && y < screen.bottom;
+            bool inside =
+                x >= screen.left && x < screen.right && y >= screen.top && y < screen.bottom;
             if (inside) {
                 ASSERT_EQ(DarkCyan, both.at(x, y)) << x << "," << y;
                 ASSERT_EQ(Black, both.at(184 + x, y)) << x << "," << y;
@@ -233,33 +233,6 @@ TEST(Art, CornerMarksAreRaisedSquaresWithTheirSigns)
     EXPECT_EQ(DarkRed, marks[2].at(11, 10));
     EXPECT_GT(count(marks[2], DarkRed), 50);
     EXPECT_EQ(0, count(marks[2], Black));
-}
-
-TEST(Art, LibraryIconShowsSunBirdAndPlantOnATransparentGround)
-{
-    HICON icon = static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr),
-                                               MAKEINTRESOURCEA(IDI_DUSKLIT), IMAGE_ICON, 32, 32, 0));
-    ASSERT_NE(nullptr, icon);
-    // Drawn over white, the icon's transparent corners stay white.
-    HDC screen = GetDC(nullptr);
-    HDC dc = CreateCompatibleDC(screen);
-    HBITMAP canvas = CreateCompatibleBitmap(screen, 32, 32);
-    ReleaseDC(nullptr, screen);
-    HGDIOBJ old = SelectObject(dc, canvas);
-    RECT all = {0, 0, 32, 32};
-    FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    DrawIconEx(dc, 0, 0, icon, 32, 32, 0, nullptr, DI_NORMAL);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    DestroyIcon(icon);
-    Pixels drawn = ReadPixels(canvas);
-    DeleteObject(canvas);
-
-    ASSERT_EQ(32, drawn.width);
-    EXPECT_EQ(White, drawn.at(31, 0));
-    EXPECT_EQ(Red, drawn.at(7, 7));       // the sun, top left
-    EXPECT_EQ(DarkBlue, drawn.at(17, 19)); // the bird's body
-    EXPECT_EQ(Green, drawn.at(30, 15));    // a leaf at the right
 }
 
 } // namespace

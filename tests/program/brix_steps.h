@@ -8,7 +8,14 @@
 
 namespace brix {
 
-inline const char *const ProgramPath = BRIX_PATH;
+// The program under test: the one this build made, unless the environment
+// variable DUSKLIT_BRIX names another (a build elsewhere, a variant).
+inline std::string ProgramPath()
+{
+    char path[MAX_PATH] = {};
+    DWORD length = GetEnvironmentVariableA("DUSKLIT_BRIX", path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path) : std::string(BRIX_PATH);
+}
 
 inline const std::string DemoClass = "OpenGL";
 inline const std::string DemoTitle = "Brix & Mallow's Quadratics Tutorial";
@@ -27,6 +34,15 @@ constexpr DWORD WindowedExStyle = 0x00040100;
 // WS_POPUP | WS_CLIPSIBLINGS | WS_CLIPCHILDREN and WS_EX_APPWINDOW.
 constexpr DWORD FullscreenStyle = 0x86000000;
 constexpr DWORD FullscreenExStyle = 0x00040000;
+
+// Whether the system's cursor is shown, as the foreground program's
+// ShowCursor calls have left it.
+inline bool CursorShowing()
+{
+    CURSORINFO info{};
+    info.cbSize = sizeof info;
+    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING);
+}
 
 // The framework's exit code for a command line it cannot use.
 constexpr DWORD FailureCode = 2;

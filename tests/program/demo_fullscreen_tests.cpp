@@ -38,13 +38,6 @@ ScreenSize CurrentMode()
     return {static_cast<int>(mode.dmPelsWidth), static_cast<int>(mode.dmPelsHeight)};
 }
 
-bool CursorShowing()
-{
-    CURSORINFO info{};
-    info.cbSize = sizeof info;
-    return GetCursorInfo(&info) && (info.flags & CURSOR_SHOWING);
-}
-
 const ScreenSize Desktop{1024, 768};
 const ScreenSize Demo{brix::DemoWidth, brix::DemoHeight};
 
@@ -52,7 +45,7 @@ TEST(DemoFullScreen, TakesTheModeWithoutAskingHidesTheCursorAndRestoresTheDispla
 {
     ASSERT_EQ(CurrentScreen(), Desktop) << "not inside the 1024x768 test desktop";
 
-    ProgramDriver program(brix::ProgramPath);
+    ProgramDriver program(brix::ProgramPath());
     ASSERT_TRUE(program.Start("/x")) << program.Report();
     auto demo = program.WaitForWindow(
         [](const driver::WindowInfo &w) { return w.className == brix::DemoClass || w.IsDialog(); },
@@ -74,7 +67,7 @@ TEST(DemoFullScreen, TakesTheModeWithoutAskingHidesTheCursorAndRestoresTheDispla
 
     EXPECT_TRUE(driver::WaitUntil([] { return CurrentMode() == Demo; }, 10000))
         << "display mode " << CurrentMode();
-    EXPECT_TRUE(driver::WaitUntil([] { return !CursorShowing(); }, 10000)) << "the cursor is still shown";
+    EXPECT_TRUE(driver::WaitUntil([] { return !brix::CursorShowing(); }, 10000)) << "the cursor is still shown";
 
     ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
     EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(brix::FailureCode)) << program.Report();

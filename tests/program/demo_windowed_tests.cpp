@@ -16,7 +16,7 @@ std::optional<DWORD> Code(DWORD value)
 
 TEST(DemoOnRefusedMode, AsksToUseAWindowAndYesShowsTheDemoInAnOverlappedWindow)
 {
-    ProgramDriver program(brix::ProgramPath);
+    ProgramDriver program(brix::ProgramPath());
     ASSERT_TRUE(program.Start("/x")) << program.Report();
     auto question = program.WaitForMessageBox(brix::ModeQuestionCaption);
     ASSERT_TRUE(question) << program.Report();
@@ -39,9 +39,10 @@ TEST(DemoOnRefusedMode, AsksToUseAWindowAndYesShowsTheDemoInAnOverlappedWindow)
     EXPECT_LT(demo->ClientWidth(), brix::DemoWidth);
     EXPECT_LT(demo->ClientHeight(), brix::DemoHeight);
     EXPECT_GT(demo->ClientWidth(), brix::DemoWidth - 40);
-    // The display was left alone.
+    // The display and the cursor were left alone.
     EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
     EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    EXPECT_TRUE(brix::CursorShowing());
     EXPECT_TRUE(program.MessageBoxes().empty()) << program.Report();
 
     // The demo keeps running until it is told to end.
@@ -56,7 +57,7 @@ TEST(DemoOnRefusedMode, AsksToUseAWindowAndYesShowsTheDemoInAnOverlappedWindow)
 
 TEST(DemoOnRefusedMode, NoSaysTheProgramWillCloseAndEndsWithExitCodeZero)
 {
-    ProgramDriver program(brix::ProgramPath);
+    ProgramDriver program(brix::ProgramPath());
     ASSERT_TRUE(program.Start("/s")) << program.Report();
     auto question = program.WaitForMessageBox(brix::ModeQuestionCaption);
     ASSERT_TRUE(question) << program.Report();
@@ -86,7 +87,7 @@ TEST(DemoHandOver, EscapeCloseAndTheSystemMenuCloseAllHandOverToTheFramework)
     for (Case c : {Case{"/x", Ending::Escape}, Case{"-/x", Ending::CloseMessage},
                    Case{"/-s", Ending::SystemMenuClose}}) {
         SCOPED_TRACE(c.arguments);
-        ProgramDriver program(brix::ProgramPath);
+        ProgramDriver program(brix::ProgramPath());
         auto demo = brix::StartWindowedDemo(program, c.arguments);
         ASSERT_TRUE(demo) << program.Report();
         switch (c.ending) {
