@@ -29,15 +29,14 @@ trap cleanup EXIT
 if [ -n "${DISPLAY:-}" ]; then
   dusklit_wine_prefix
   dusklit_start_wineserver
+  dusklit_start_wine_services
+  code=0
   if [ -f "$launcher" ]; then
     # The launcher waits for brix.scr and hands its exit code back.
-    set +e
-    wine "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@"
-    code=$?
-    set -e
+    wine "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@" || code=$?
   else
-    wine explorer /desktop=Dusklit,1024x768 "$program" "$@"
-    code=$?
+    # Without it the exit code of brix.scr is lost.
+    wine explorer /desktop=Dusklit,1024x768 "$program" "$@" || code=$?
   fi
   echo "exit code: $code"
   exit "$code"
@@ -46,6 +45,7 @@ fi
 dusklit_start_xvfb
 dusklit_wine_prefix
 dusklit_start_wineserver
+dusklit_start_wine_services
 mkdir -p "$out_dir"
 if [ ! -f "$runshot" ]; then
   echo "run.sh: $runshot was not built (configure with DUSKLIT_BUILD_TESTS=ON)" >&2
@@ -57,7 +57,10 @@ fi
 shots=()
 code=2
 coproc RUNSHOT { wine "$runshot" "$program" "$@" 2>&1; }
-while IFS= read -r line <&"${RUNSHOT[0]}"; do
+runshot_pid=$RUNSHOT_PID
+# Our own copies: bash drops the coproc's once it has ended.
+exec {from_runshot}<&"${RUNSHOT[0]}" {to_runshot}>&"${RUNSHOT[1]}"
+while IFS= read -r line <&"$from_runshot"; do
   line=${line%$'\r'}
   echo "runshot: $line"
   case $line in
@@ -66,15 +69,17 @@ while IFS= read -r line <&"${RUNSHOT[0]}"; do
       if import -display "$DISPLAY" -window root "$shot"; then
         shots+=("$shot")
       fi
-      echo ok >&"${RUNSHOT[1]}"
+      echo ok >&"$to_runshot"
       ;;
     "exit "*)
       code=${line#exit }
       code=${code%% *}
+      break
       ;;
   esac
 done
-wait "$RUNSHOT_PID" 2>/dev/null || true
+exec {from_runshot}<&- {to_runshot}>&-
+wait "$runshot_pid" 2>/dev/null || true
 
 for shot in "${shots[@]}"; do
   echo "screenshot: $shot"

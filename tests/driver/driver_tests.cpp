@@ -104,6 +104,29 @@ TEST(DriverInput, PostedKeysAndMouseMessagesArriveWithRealisticBits)
     EXPECT_EQ(program.WaitForExit(), Code(27)) << program.Report();
 }
 
+TEST(DriverInput, RealInputMovesTheCursorAndReachesTheForegroundWindow)
+{
+    ProgramDriver program(Fixture);
+    ASSERT_TRUE(program.Start("window")) << program.Report();
+    auto window = program.WaitForWindowOfClass("DriverFixture");
+    ASSERT_TRUE(window) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput("window shown")) << program.Report();
+
+    ASSERT_TRUE(driver::SendMouseMoveTo(100, 120));
+    EXPECT_TRUE(driver::WaitUntil(
+        [] {
+            POINT at{};
+            return GetCursorPos(&at) && at.x == 100 && at.y == 120;
+        },
+        10000));
+
+    SetForegroundWindow(window->handle);
+    ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == window->handle; }, 10000));
+    ASSERT_TRUE(driver::SendKeyPress(VK_F6));
+    EXPECT_TRUE(program.WaitForDebugOutput("key down 117", 20000)) << program.Report();
+    EXPECT_TRUE(program.WaitForDebugOutput("key up 117", 20000)) << program.Report();
+}
+
 TEST(DriverWindows, ClosingAWindowEndsItsLoopAndTheWindowIsGone)
 {
     ProgramDriver program(Fixture);

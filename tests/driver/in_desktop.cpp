@@ -232,7 +232,8 @@ int RunOuter(const Options &options)
 
     OutputRelay relay(outputPath);
     const DWORD start = GetTickCount();
-    DWORD explorerEnded = 0;
+    bool explorerEnded = false;
+    DWORD explorerEndedAt = 0;
     int code = FailedCode;
     for (;;) {
         relay.Pump();
@@ -250,9 +251,11 @@ int RunOuter(const Options &options)
             break;
         }
         bool started = ResultValue(result, "pid", value);
-        if (!explorerEnded && WaitForSingleObject(explorer.hProcess, 0) == WAIT_OBJECT_0)
-            explorerEnded = now ? now : 1;
-        if (!started && explorerEnded && now - explorerEnded >= StartLimitMs) {
+        if (!explorerEnded && WaitForSingleObject(explorer.hProcess, 0) == WAIT_OBJECT_0) {
+            explorerEnded = true;
+            explorerEndedAt = now;
+        }
+        if (!started && explorerEnded && now - explorerEndedAt >= StartLimitMs) {
             Say("the program was not started inside the desktop");
             break;
         }

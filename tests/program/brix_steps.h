@@ -25,6 +25,9 @@ inline const std::string ModeQuestion =
 inline const std::string ErrorCaption = "ERROR";
 inline const std::string ClosingNotice = "Program Will Now Close.";
 
+// The framework's full-screen saver window.
+inline const std::string SaverClass = "ZoScreenSaverClass";
+
 constexpr int DemoWidth = 800;
 constexpr int DemoHeight = 600;
 // WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN and
@@ -46,6 +49,8 @@ inline bool CursorShowing()
 
 // The framework's exit code for a command line it cannot use.
 constexpr DWORD FailureCode = 2;
+// The saver mode's exit code once its window has closed (its WM_QUIT).
+constexpr DWORD SaverClosedCode = 2;
 
 // Starts brix.scr with the arguments where the display refuses the
 // full-screen mode, answers Yes to the question and returns the demo

@@ -107,4 +107,31 @@ TEST(DemoHandOver, EscapeCloseAndTheSystemMenuCloseAllHandOverToTheFramework)
     }
 }
 
+// The command line is read only after the demo: a saver switch opens the
+// framework's full-screen saver window once the demo window has gone.
+TEST(DemoHandOver, TheSaverSwitchOpensTheSaverWindowOnlyAfterTheDemo)
+{
+    ProgramDriver program(brix::ProgramPath());
+    auto demo = brix::StartWindowedDemo(program, "/s");
+    ASSERT_TRUE(demo) << program.Report();
+    EXPECT_FALSE(program.WindowOfClass(brix::SaverClass)) << driver::Describe(program.Windows());
+
+    ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    ASSERT_TRUE(saver) << program.Report();
+    EXPECT_FALSE(program.WindowOfClass(brix::DemoClass));
+    EXPECT_EQ(saver->title, "SaverWindow");
+    EXPECT_TRUE(saver->HasStyle(WS_POPUP | WS_VISIBLE)) << driver::Describe(*saver);
+    EXPECT_TRUE(saver->HasExStyle(WS_EX_TOPMOST)) << driver::Describe(*saver);
+    EXPECT_EQ(saver->windowRect.left, 0);
+    EXPECT_EQ(saver->windowRect.top, 0);
+    EXPECT_EQ(saver->Width(), GetSystemMetrics(SM_CXSCREEN));
+    EXPECT_EQ(saver->Height(), GetSystemMetrics(SM_CYSCREEN));
+
+    // Without a password to ask for, closing the saver ends its mode.
+    driver::PostCloseRequest(saver->handle);
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
 }  // namespace
