@@ -19,8 +19,9 @@ ChangeDisplayModeProc ChangeDisplayMode = ChangeDisplaySettingsA;
 
 namespace {
 
-// The display-mode request has the 148-byte layout of the original
-// DEVMODEA; MinGW's structure is longer, so the size is given explicitly.
+// The display-mode request uses the 148-byte DEVMODEA layout, which every
+// display driver accepts; MinGW declares a longer structure (with the
+// panning fields), so the size is set explicitly.
 constexpr WORD DisplayModeRequestSize = 148;
 
 constexpr UINT DemoClassStyle = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
