@@ -93,10 +93,54 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
 
 #define SCRM_VERIFYPW        0x8000 /* ask for the password; answer TRUE to close */
 #define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver */
-#define SCRM_SETTINGSCHANGED 0x8002 /* lParam: ScrChangeNotice of new settings */
+#define SCRM_SETTINGSCHANGED 0x8002 /* wParam: SCRCHANGE_* code; lParam: the data */
 #define SCRM_TIMER           0x8003 /* tick: answer ms to next tick, 0 now, -1 stop */
 #define SCRM_DIALOGACTIVE    0x8004 /* a framework dialog opens (TRUE) or closes */
 #define SCRM_INTERNAL        0x8009 /* framework-internal; never handle it */
+
+/* Timer ticks. DefSaverProc starts a saver window's timer thread after
+ * WM_CREATE and stops it at WM_DESTROY; each tick arrives as SCRM_TIMER,
+ * and the answer is the period until the next one, measured from the
+ * start of this tick. A saver may stop and restart its ticks itself. */
+void WINAPI ScrStartTimer(HWND window);
+void WINAPI ScrStopTimer(HWND window);
+
+/* ------------------------------------------------------------------ */
+/* The user's general settings, as the General page stores them. */
+
+#define SCR_CORNER_DEFAULT 0 /* the corner does nothing special */
+#define SCR_CORNER_NOW     1 /* a pointer in the corner starts the saver */
+#define SCR_CORNER_NEVER   2 /* a pointer in the corner keeps it away */
+
+typedef struct ScrGeneralSettings {
+    LONG size;              /* set by the caller: sizeof(ScrGeneralSettings), 24 */
+    BYTE corners[4];        /* SCR_CORNER_*: top-left, top-right, bottom-right, bottom-left */
+    LONG muteSound;         /* the user asked for silence */
+    LONG mouseThreshold;    /* pixels the mouse may move before the saver closes */
+    LONG passwordDelay;     /* seconds after the start without a password */
+    LONG allowActiveConfig; /* the user allows configuration over the running saver */
+} ScrGeneralSettings;
+
+/* Fills every field but size with the user's stored settings. */
+void WINAPI ScrGetSettings(ScrGeneralSettings *settings);
+
+/* Change codes of SCRM_SETTINGSCHANGED: the low 12 bits name the data. */
+#define SCRCHANGE_GENERAL    0x0001 /* lParam: ScrGeneralSettings */
+#define SCRCHANGE_KINDMASK   0x0FFF
+#define SCRCHANGE_LIVE       0x1000 /* changed in the controls, not yet applied */
+#define SCRCHANGE_APPLIED    0x2000 /* the user applied the change */
+#define SCRCHANGE_TOPREVIEWS 0x4000 /* relay to the previews on the sheet */
+#define SCRCHANGE_TOOWNER    0x8000 /* relay to the configuration's owner */
+
+/* How a page hands a change to the configuration host. */
+typedef struct ScrChangeNotice {
+    HWND sheet; /* the property sheet */
+    LONG code;  /* SCRCHANGE_* bits */
+    void *data; /* for SCRCHANGE_GENERAL a ScrGeneralSettings */
+} ScrChangeNotice;
+
+/* ------------------------------------------------------------------ */
+/* Saver windows, continued. */
 
 /* The creation record every saver window receives as lpCreateParams. */
 typedef struct SaverCreateParams {

@@ -1,30 +1,355 @@
-// The default saver procedure. This first form keeps a saver window's
-// basic contract: it owns its creation record, and destroying the window
-// ends the run mode's message loop with 2 (except for a preview inside a
-// monitor control, whose dialog keeps running). Closing on user input,
-// timers and the password come with the saver runtime.
+// The default saver procedure: when the saver ends (mouse, keys, clicks,
+// losing activation), the password before the full-screen window closes,
+// active configuration on request, the hidden cursor, swallowing system
+// commands that would start a second saver or close this one, the timer's
+// ticks, and the end of the run's message loop.
+#include "saver/def_saver_proc.h"
+
+#include <cstdlib>
 #include <cstring>
 
+#include "config/config_dialog.h"
+#include "config/general_settings.h"
 #include "dusklit.h"
 #include "monitor/library.h"
+#include "saver/create_params.h"
+#include "saver/debug_output.h"
+#include "saver/password.h"
+#include "saver/prefs.h"
+#include "saver/timer.h"
+
+SaverRunStateRecord SaverRunState = {};
 
 namespace {
 
-void ReleaseCreateParams(LPARAM lParam)
+// Which window a message is for, and how its traces are labelled.
+struct SaverWindow {
+    HWND handle;
+    bool preview; // a child filling a parent; otherwise the full-screen window
+    const char *label;
+};
+
+SaverWindow Identify(HWND window)
 {
-    auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
-    if (!create)
-        return;
-    delete static_cast<SaverCreateParams *>(create->lpCreateParams);
-    create->lpCreateParams = nullptr;
+    bool preview = GetParent(window) != nullptr;
+    return {window, preview, preview ? "preview DefSaverProc" : "full DefSaverProc"};
+}
+
+void Trace(const SaverWindow &w, const char *text)
+{
+    ScrTracePrefixed(w.label, text);
+}
+
+void PostClose(HWND window)
+{
+    PostMessageA(window, WM_CLOSE, 0, 0);
+}
+
+bool DebugWindowOn()
+{
+    return CurrentPrefs.DebugWindow != 0;
+}
+
+void TakeSettings(LONG passwordDelay, LONG mouseThreshold, LONG allowActiveConfig)
+{
+    SaverRunState.passwordDelay = static_cast<DWORD>(passwordDelay);
+    SaverRunState.mouseThreshold = mouseThreshold;
+    SaverRunState.allowActiveConfig = allowActiveConfig != 0;
+}
+
+void RestartMouseOrigin()
+{
+    GetCursorPos(&SaverRunState.originPos);
+}
+
+void SetDialogActive(HWND window, bool active)
+{
+    SendMessageA(window, SCRM_DIALOGACTIVE, active ? 1 : 0, 0);
+}
+
+LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    Trace(w, "WM_CREATE...");
+    {
+        GeneralDialog stored;
+        TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
+    }
+    RestartMouseOrigin();
+    SaverRunState.startTick = GetTickCount();
+    SaverRunState.dialogActive = false;
+    if (auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam)) {
+        DeleteSaverCreateParams(create->lpCreateParams);
+        create->lpCreateParams = nullptr;
+    }
+    CreateTimerProp(w.handle);
+    if (!CurrentPrefs.NoTimers)
+        PostMessageA(w.handle, SCRM_INTERNAL, SCRINTERNAL_STARTTIMER, 0);
+    return DefWindowProcA(w.handle, WM_CREATE, wParam, lParam);
 }
 
 bool InsideMonitorControl(HWND window)
 {
-    char className[64] = "";
     HWND parent = GetParent(window);
-    return parent && GetClassNameA(parent, className, sizeof className) &&
+    char className[100] = "";
+    return parent && GetClassNameA(parent, className, 99) > 0 &&
            std::strcmp(className, DUSKLIT_MONITOR_WINDOW_CLASS) == 0;
+}
+
+LRESULT OnDestroy(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    Trace(w, "WM_DESTROY: tidying up");
+    ScrStopTimer(w.handle);
+    RemoveTimerProp(w.handle);
+    if (!(w.preview && InsideMonitorControl(w.handle))) {
+        Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
+        PostQuitMessage(2);
+    }
+    return DefWindowProcA(w.handle, WM_DESTROY, wParam, lParam);
+}
+
+void OnDeactivate(const SaverWindow &w, WPARAM wParam)
+{
+    if (LOWORD(wParam) != 0)
+        return;
+    if (SaverRunState.dialogActive) {
+        Trace(w, "WM_ACTIVATE: but a dialog is active, so ignoring it.");
+        return;
+    }
+    Trace(w, "WM_ACTIVATE: about to inactivate window, so sending Close");
+    PostClose(w.handle);
+}
+
+// Asks for the password if one is needed; true when the saver may close.
+bool PasswordAccepted(const SaverWindow &w)
+{
+    if (!NeedPassword())
+        return true;
+    SetDialogActive(w.handle, true);
+    Trace(w, "WM_CLOSE: starting verify-password message");
+    bool accepted = SendMessageA(w.handle, SCRM_VERIFYPW, 0, 0) != 0;
+    Trace(w, "WM_CLOSE: ending verify-password message");
+    SetDialogActive(w.handle, false);
+    RestartMouseOrigin();
+    return accepted;
+}
+
+LRESULT OnClose(const SaverWindow &w)
+{
+    if (w.preview) {
+        DestroyWindow(w.handle);
+        return 0;
+    }
+    if (SaverRunState.dialogActive) {
+        Trace(w, "WM_CLOSE: active dialog, so ignoring close request");
+        return 0;
+    }
+    Trace(w, "WM_CLOSE: maybe we need a password");
+    if (PasswordAccepted(w)) {
+        Trace(w, "WM_CLOSE: password OK, so doing a DestroyWindow");
+        DestroyWindow(w.handle);
+    } else {
+        Trace(w, "WM_CLOSE: not OK, so doing nothing");
+    }
+    return 0;
+}
+
+void OnSetCursor(const SaverWindow &w)
+{
+    if (!w.preview && !DebugWindowOn())
+        SetCursor(nullptr);
+    else
+        SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
+}
+
+// Shift, Ctrl, Scroll Lock and the right button open the configuration
+// over the running saver when both the saver and the user allow it; if
+// not, they close the saver like any other input.
+void RequestActiveConfig(const SaverWindow &w)
+{
+    if (SaverRunState.dialogActive) {
+        ScrTrace("WM_ACTIVE: but dialog is active, so ignoring");
+        return;
+    }
+    if (!CurrentPrefs.ActiveConfig || !SaverRunState.allowActiveConfig) {
+        ScrTrace("WM_ACTIVE: but it's not enabled, so sending close");
+        PostClose(w.handle);
+        return;
+    }
+    Trace(w, "Starting active config dialog");
+    SetDialogActive(w.handle, true);
+    SendMessageA(w.handle, SCRM_ACTIVECONFIG, 0, 0);
+    SetDialogActive(w.handle, false);
+    Trace(w, "Finished active config dialog");
+    RestartMouseOrigin();
+}
+
+void OnKeyDown(const SaverWindow &w, WPARAM key)
+{
+    if (key == VK_SHIFT || key == VK_CONTROL || key == VK_SCROLL) {
+        ScrTrace("WM_KEYDOWN: active-config key pressed. Checking...");
+        RequestActiveConfig(w);
+        return;
+    }
+    if (SaverRunState.dialogActive) {
+        ScrTrace("WM_KEYDOWN: Misc. key pressed, but active dialog, so ignoring it.");
+        return;
+    }
+    ScrTrace("WM_KEYDOWN: Misc key pressed: sending Close");
+    PostClose(w.handle);
+}
+
+// Returns true when the command is swallowed (answered 0).
+bool SwallowSystemCommand(const SaverWindow &w, WPARAM command)
+{
+    if (command == SC_SCREENSAVE) {
+        Trace(w, "WM_SYSCOMMAND: gobbling up a SC_SCREENSAVE to stop a new saver from running.");
+        return true;
+    }
+    if (command == SC_CLOSE) {
+        if (DebugWindowOn()) {
+            Trace(w, "WM_SYSCOMMAND: should be gobbling up a SC_CLOSE, but am not because we're in debug mode.");
+            return false;
+        }
+        Trace(w, "WM_SYSCOMMAND: gobbling up a SC_CLOSE");
+        return true;
+    }
+    return false;
+}
+
+// The distance is always measured from where the cursor was when the
+// saver started or the last dialog ended, so jitter never adds up.
+void OnMouseMove(const SaverWindow &w)
+{
+    POINT now = {};
+    GetCursorPos(&now);
+    const LONG dx = std::labs(now.x - SaverRunState.originPos.x);
+    const LONG dy = std::labs(now.y - SaverRunState.originPos.y);
+    if (dx <= SaverRunState.mouseThreshold && dy <= SaverRunState.mouseThreshold)
+        return;
+    if (SaverRunState.dialogActive) {
+        Trace(w, "WM_MOUSEMOVE: but dialog active, so ignoring");
+        return;
+    }
+    Trace(w, "WM_MOUSEMOVE: gone beyond threshold, sending Close");
+    PostClose(w.handle);
+}
+
+void OnButtonDown(const SaverWindow &w, UINT message)
+{
+    const bool left = message == WM_LBUTTONDOWN;
+    if (SaverRunState.dialogActive) {
+        Trace(w, left ? "WM_LBUTTONDOWN: but a dialog is active, so ignoring it."
+                      : "WM_MBUTTONDOWN: but a dialog is active, so ignoring it.");
+        return;
+    }
+    Trace(w, left ? "WM_LBUTTONDOWN: sending Close" : "WM_MBUTTONDOWN: sending Close");
+    PostClose(w.handle);
+}
+
+LRESULT OnVerifyPassword(const SaverWindow &w)
+{
+    Trace(w, "SCRM_VERIFYPW: going to DoVerifyPwDialog");
+    if (DoVerifyPwDialog(w.handle) == IDOK) {
+        ScrTrace("SCRM_VERIFYPW: DoVerifyPw returned IDOK: returning TRUE!");
+        return TRUE;
+    }
+    ScrTrace("SCRM_VERIFYPW: DoVerifyPw returned IDCANCEL: returning FALSE");
+    return FALSE;
+}
+
+void OnSettingsChanged(const SaverWindow &w, WPARAM code, LPARAM lParam)
+{
+    if (w.preview || (code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL)
+        return;
+    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(lParam);
+    if (!settings)
+        return;
+    TakeSettings(settings->passwordDelay, settings->mouseThreshold, settings->allowActiveConfig);
+    if (ThreadData *timer = GetTimerProp(w.handle))
+        SetEvent(timer->wakeEvent);
+}
+
+LRESULT OnUnansweredTimer()
+{
+    static const char stars[] = "******************************************************************************";
+    static_assert(sizeof stars == 79, "a line of 78 asterisks");
+    ScrTrace(stars);
+    ScrTrace("** SCRM_TIMER: being turned off. If you want it to keep going, you must return its period.");
+    ScrTrace(stars);
+    return -1;
+}
+
+void OnHadEnough(const SaverWindow &w)
+{
+    ScrTrace("SCRINTERNAL_HADENOUGH: closing down thread...");
+    if (ThreadData *timer = GetTimerProp(w.handle)) {
+        RequestTimerStop(w.handle, timer);
+        return;
+    }
+    const char text[] = "SCRINTERNAL_HADENOUGH: strangely, the timer has disappeared!";
+    ScrTrace(text);
+    ScrDebugMessageBox(w.handle, text, "SCRTIMER error");
+    SetTimerProp(w.handle, nullptr);
+}
+
+LRESULT OnInternal(const SaverWindow &w, WPARAM code, LPARAM lParam)
+{
+    switch (code) {
+    case SCRINTERNAL_TICK:
+        if (!CurrentPrefs.NoTimers && GetTimerProp(w.handle))
+            return SendMessageA(w.handle, SCRM_TIMER, 0, lParam);
+        break;
+    case SCRINTERNAL_HADENOUGH:
+        if (!CurrentPrefs.NoTimers)
+            OnHadEnough(w);
+        break;
+    case SCRINTERNAL_STARTTIMER:
+        ScrStartTimer(w.handle);
+        break;
+    default:
+        break;
+    }
+    return DefWindowProcA(w.handle, SCRM_INTERNAL, code, lParam);
+}
+
+// Messages for the full-screen window only; a preview leaves them to the
+// system. Returns true with result set when the message was answered.
+bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LRESULT &result)
+{
+    switch (message) {
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+    case WM_NCACTIVATE:
+        if (!DebugWindowOn())
+            OnDeactivate(w, wParam);
+        return false;
+    case WM_KEYDOWN:
+        OnKeyDown(w, wParam);
+        return false;
+    case WM_KEYUP:
+        Trace(w, "WM_KEYUP: ignoring it");
+        return false;
+    case WM_SYSCOMMAND:
+        if (SwallowSystemCommand(w, wParam)) {
+            result = 0;
+            return true;
+        }
+        return false;
+    case WM_MOUSEMOVE:
+        if (!DebugWindowOn())
+            OnMouseMove(w);
+        return false;
+    case WM_LBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+        OnButtonDown(w, message);
+        return false;
+    case WM_RBUTTONDOWN:
+        ScrTrace("WM_RBUTTONDOWN: active-config. checking...");
+        RequestActiveConfig(w);
+        return false;
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -32,15 +357,40 @@ bool InsideMonitorControl(HWND window)
 LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     ScrEnsureStarted();
+    const SaverWindow w = Identify(window);
     switch (message) {
     case WM_CREATE:
-        ReleaseCreateParams(lParam);
-        return 0;
+        return OnCreate(w, wParam, lParam);
     case WM_DESTROY:
-        if (!InsideMonitorControl(window))
-            PostQuitMessage(2);
-        return 0;
+        return OnDestroy(w, wParam, lParam);
+    case WM_CLOSE:
+        return OnClose(w);
+    case WM_SETCURSOR:
+        OnSetCursor(w);
+        break;
+    case SCRM_VERIFYPW:
+        return OnVerifyPassword(w);
+    case SCRM_ACTIVECONFIG:
+        Trace(w, "SCRM_ACTIVECONFIG: going to pop up activeconfig");
+        DoConfigDialog(window, TRUE);
+        return 1;
+    case SCRM_SETTINGSCHANGED:
+        OnSettingsChanged(w, wParam, lParam);
+        return 1;
+    case SCRM_TIMER:
+        return OnUnansweredTimer();
+    case SCRM_DIALOGACTIVE:
+        SaverRunState.dialogActive = wParam != 0;
+        break;
+    case SCRM_INTERNAL:
+        return OnInternal(w, wParam, lParam);
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        if (!w.preview) {
+            LRESULT result = 0;
+            if (FullWindowMessage(w, message, wParam, result))
+                return result;
+        }
+        break;
     }
+    return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -27,10 +27,6 @@ const char *(*CommandLineSource)() = [] { return static_cast<const char *>(GetCo
 
 namespace {
 
-// The lock is kept across runs when a timer thread outlived the final wait,
-// because that thread may still take it.
-bool ThreadListLockReady = false;
-
 constexpr DWORD ThreadWaitMs = 10000;
 
 const RunHooks OwnClassHooks = {OwnClassCreatePreview, OwnClassCreateSaver, OwnClassExecuteUserDialog,
@@ -137,12 +133,12 @@ int ScrParseCommandLine()
 void StartThreadList()
 {
     ThreadHandleList = nullptr;
-    if (!CurrentPrefs.NoTimers && !ThreadListLockReady) {
-        InitializeCriticalSection(&ThreadListLock);
-        ThreadListLockReady = true;
-    }
+    if (!CurrentPrefs.NoTimers)
+        ThreadListLockInit();
 }
 
+// The lock is kept when a timer thread outlived the final wait, because
+// that thread may still take it.
 void EndThreadList()
 {
     if (!ThreadListWaitAndClear(ThreadWaitMs)) {
@@ -150,10 +146,7 @@ void EndThreadList()
         ScrDebugMessageBox(nullptr, "Not all threads have terminated", "ThreadTimer error");
         return;
     }
-    if (ThreadListLockReady) {
-        DeleteCriticalSection(&ThreadListLock);
-        ThreadListLockReady = false;
-    }
+    ThreadListLockDelete();
 }
 
 int ScrRun(HINSTANCE instance, const RunHooks &hooks)

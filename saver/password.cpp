@@ -1,13 +1,19 @@
 #include "saver/password.h"
 
+#include <cstdlib>
+#include <cstring>
+
 #include "dusklit.h"
 #include "resource_ids.h"
+#include "saver/debug_output.h"
+#include "saver/def_saver_proc.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 #include "saver/strings.h"
 
 namespace {
 
+using VerifyScreenSavePwdProc = BOOL(WINAPI *)(HWND window);
 using PwdChangePasswordProc = DWORD(WINAPI *)(LPCSTR provider, HWND parent, DWORD reserved1, DWORD reserved2);
 
 INT_PTR RefuseChange(HWND parent)
@@ -17,7 +23,115 @@ INT_PTR RefuseChange(HWND parent)
     return MessageBoxA(parent, message, "Password", MB_OK);
 }
 
+bool WithinPasswordDelay()
+{
+    const DWORD elapsedSeconds = (GetTickCount() - SaverRunState.startTick) / 1000;
+    return elapsedSeconds < SaverRunState.passwordDelay;
+}
+
+// The setting is a number, except where it is stored as the text "0" or
+// "1": read as a number, the text "0" would mean a password.
+bool UsePasswordValue(const char (&value)[sizeof(DWORD) + 1], DWORD type)
+{
+    if (type == REG_SZ || type == REG_EXPAND_SZ)
+        return std::strtol(value, nullptr, 10) != 0;
+    DWORD number = 0;
+    std::memcpy(&number, value, sizeof number);
+    return number != 0;
+}
+
+// The desktop setting, read afresh each time: false on every failure.
+BOOL DesktopUsesPassword()
+{
+    TextBuffer text;
+    if (!LoadLibraryText(IDS_REG_DESKTOP_KEY, text)) {
+        ScrTrace("NeedPassword: failed to load screensaver reg. key string. Aborting");
+        return FALSE;
+    }
+    HKEY desktop = nullptr;
+    if (RegOpenKeyA(HKEY_CURRENT_USER, text, &desktop) != ERROR_SUCCESS) {
+        ScrTrace("NeedPassword: could not get screensaver reg. key. Aborting");
+        return FALSE;
+    }
+    if (!LoadLibraryText(IDS_REG_USE_PASSWORD, text)) {
+        RegCloseKey(desktop);
+        ScrTrace("NeedPassword: failed to load 'usepw' key name. Aborting");
+        return FALSE;
+    }
+    // Room for a number, or for "0" or "1" as some systems store it.
+    char value[sizeof(DWORD) + 1] = {};
+    DWORD type = REG_NONE;
+    DWORD size = sizeof(DWORD);
+    LONG status = RegQueryValueExA(desktop, text, nullptr, &type, reinterpret_cast<BYTE *>(value), &size);
+    RegCloseKey(desktop);
+    if (status != ERROR_SUCCESS) {
+        ScrTrace("NeedPassword: failed to get 'usepw' value from registry. Aborting");
+        return FALSE;
+    }
+    if (UsePasswordValue(value, type)) {
+        ScrTrace("NeedPassword: yes, we do need the password");
+        return TRUE;
+    }
+    ScrTrace("NeedPassword: no, we don't need the password");
+    return FALSE;
+}
+
+// Calls the provider's verifier with the cursor shown; IDOK when it
+// cannot be reached, so a missing provider never locks the user out.
+int VerifyWithProvider(HMODULE provider, HWND window)
+{
+    TextBuffer text;
+    if (!LoadLibraryText(IDS_VERIFY_PWD_ENTRY, text)) {
+        ScrTrace("DoVerifyPwDialog: failed to load 'verifypw' string. Aborting");
+        return IDOK;
+    }
+    auto verify = reinterpret_cast<VerifyScreenSavePwdProc>(reinterpret_cast<void *>(GetProcAddress(provider, text)));
+    if (!verify) {
+        ScrTrace("DoVerifyPwDialog: could not get verifypw proc address. Aborting");
+        return IDOK;
+    }
+    ShowCursor(TRUE);
+    ScrTrace("DoVerifyPwDialog: about to do VerifyScreenSavePwd...");
+    BOOL accepted = verify(window);
+    ShowCursor(FALSE);
+    if (accepted) {
+        ScrTrace("DoVerifyPwDialog: verifypwd returned TRUE!. Returing IDOK");
+        return IDOK;
+    }
+    ScrTrace("DoVerifyPwDialog: verifypwd returned FALSE. Returning IDCANCEL");
+    return IDCANCEL;
+}
+
 } // namespace
+
+BOOL NeedPassword()
+{
+    ScrTrace("NeedPassword? Checking the timer");
+    if (WithinPasswordDelay()) {
+        ScrTrace("Nope, we're within the delay...");
+        return FALSE;
+    }
+    ScrTrace("NeedPassword?: checking the registry");
+    return DesktopUsesPassword();
+}
+
+int DoVerifyPwDialog(HWND window)
+{
+    ScrTrace("DoVerifyPwDialog: using Master Password Router");
+    TextBuffer text;
+    if (!LoadLibraryText(IDS_PASSWORD_CPL, text)) {
+        ScrTrace("DoVerifyPwDialog: failed to load pwdprovidername string. Aborting");
+        return IDOK;
+    }
+    HMODULE provider = LoadLibraryA(text);
+    if (!provider) {
+        ScrTrace("DoVerifyPwDialog: unable to load pwdprovider library. Aborting");
+        return IDOK;
+    }
+    int result = VerifyWithProvider(provider, window);
+    FreeLibrary(provider);
+    return result;
+}
 
 INT_PTR ScrChangePassword(HWND parent)
 {

@@ -2,6 +2,7 @@
 
 #include "dusklit.h"
 #include "monitor/library.h"
+#include "saver/create_params.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 
@@ -21,11 +22,6 @@ struct WindowRequest {
     LONG mode = FullScreenMode;
 };
 
-SaverCreateParams *NewCreateParams(LONG mode)
-{
-    return new SaverCreateParams{0, mode};
-}
-
 // A preview fills its parent's outer rectangle, border included.
 WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *className)
 {
@@ -34,7 +30,7 @@ WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *classN
     RECT outer = {};
     GetWindowRect(parent, &outer);
     CREATESTRUCTA &c = request.create;
-    c.lpCreateParams = NewCreateParams(request.mode);
+    c.lpCreateParams = NewSaverCreateParams(request.mode);
     c.hInstance = ModuleInstance;
     c.hwndParent = parent;
     c.cx = outer.right - outer.left;
@@ -51,7 +47,7 @@ WindowRequest SaverRequest(const char *className)
 {
     WindowRequest request;
     CREATESTRUCTA &c = request.create;
-    c.lpCreateParams = NewCreateParams(FullScreenMode);
+    c.lpCreateParams = NewSaverCreateParams(FullScreenMode);
     c.hInstance = ModuleInstance;
     c.cx = GetSystemMetrics(SM_CXSCREEN);
     c.cy = GetSystemMetrics(SM_CYSCREEN);

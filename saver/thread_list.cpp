@@ -4,8 +4,33 @@
 
 #include "saver/run_state.h"
 
+namespace {
+
+enum LockState : LONG { LockAbsent = 0, LockStarting = 1, LockReady = 2 };
+LONG ThreadListLockState = LockAbsent;
+
+} // namespace
+
+void ThreadListLockInit()
+{
+    if (InterlockedCompareExchange(&ThreadListLockState, LockStarting, LockAbsent) == LockAbsent) {
+        InitializeCriticalSection(&ThreadListLock);
+        InterlockedExchange(&ThreadListLockState, LockReady);
+        return;
+    }
+    while (InterlockedCompareExchange(&ThreadListLockState, LockReady, LockReady) != LockReady)
+        Sleep(0);
+}
+
+void ThreadListLockDelete()
+{
+    if (InterlockedCompareExchange(&ThreadListLockState, LockAbsent, LockReady) == LockReady)
+        DeleteCriticalSection(&ThreadListLock);
+}
+
 void ThreadListAdd(HANDLE thread)
 {
+    ThreadListLockInit();
     auto *node = new ThreadHandleNode{thread, nullptr};
     EnterCriticalSection(&ThreadListLock);
     node->Next = ThreadHandleList;

@@ -11,6 +11,15 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: nothing here needs them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
+# The stand-in system components (standins/README.md). The copy of the
+# program in their directory finds them beside it; Wine's own MPR.DLL gives
+# way to ours only under this DLL override, given to that program's run
+# alone.
+DUSKLIT_STANDIN_DIR=$BUILD_DIR/standins/bin
+dusklit_standin_overrides() {
+  echo "${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mpr=n,b"
+}
+
 dusklit_setup() {
   bash "$DUSKLIT_ROOT/scripts/setup.sh"
 }

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# A longer fuzzing run of the command-line reader than the test command's
-# short one. Usage: scripts/fuzz.sh [seconds]   (default 600)
+# Longer fuzzing runs than the test command's short ones: the command-line
+# reader, then the settings' registry decoding, each for the given time.
+# Usage: scripts/fuzz.sh [seconds]   (default 600)
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 dusklit_setup
@@ -10,3 +11,7 @@ work=$BUILD_DIR/native/fuzz-corpus
 mkdir -p "$work"
 "$BUILD_DIR/native/fuzz_command_line" -max_total_time="$seconds" -max_len=512 \
   "$work" "$DUSKLIT_ROOT/tests/fuzz/corpus"
+work=$BUILD_DIR/native/fuzz-corpus-registry
+mkdir -p "$work"
+"$BUILD_DIR/native/fuzz_registry_values" -max_total_time="$seconds" -max_len=512 \
+  "$work" "$DUSKLIT_ROOT/tests/fuzz/corpus-registry"

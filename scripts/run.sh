@@ -16,6 +16,11 @@ dusklit_setup
 dusklit_build
 
 program=$BUILD_DIR/demo/brix.scr
+# The copy beside the stand-ins for the password provider, MPR.DLL and the
+# hot-corner providers uses them as it would use Windows' own.
+if [ -f "$DUSKLIT_STANDIN_DIR/brix.scr" ]; then
+  program=$DUSKLIT_STANDIN_DIR/brix.scr
+fi
 launcher=$BUILD_DIR/tests/driver/dusklit_in_desktop.exe
 runshot=$BUILD_DIR/tests/driver/dusklit_runshot.exe
 out_dir=${DUSKLIT_OUT_DIR:-$DUSKLIT_ROOT/out}
@@ -33,10 +38,10 @@ if [ -n "${DISPLAY:-}" ]; then
   code=0
   if [ -f "$launcher" ]; then
     # The launcher waits for brix.scr and hands its exit code back.
-    wine "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@" || code=$?
+    WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@" || code=$?
   else
     # Without it the exit code of brix.scr is lost.
-    wine explorer /desktop=Dusklit,1024x768 "$program" "$@" || code=$?
+    WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine explorer /desktop=Dusklit,1024x768 "$program" "$@" || code=$?
   fi
   echo "exit code: $code"
   exit "$code"
@@ -56,7 +61,7 @@ fi
 # waits for one line back; its last line is "exit N".
 shots=()
 code=2
-coproc RUNSHOT { wine "$runshot" "$program" "$@" 2>&1; }
+coproc RUNSHOT { WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$runshot" "$program" "$@" 2>&1; }
 runshot_pid=$RUNSHOT_PID
 # Our own copies: bash drops the coproc's once it has ended.
 exec {from_runshot}<&"${RUNSHOT[0]}" {to_runshot}>&"${RUNSHOT[1]}"

@@ -9,6 +9,7 @@
 #include <map>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "dusklit.h"
 #include "saver/run_state.h"
@@ -37,6 +38,7 @@ void DescribeWindow(HWND window, const CREATESTRUCTA *create)
     // As requested: the system adds its own bits to the live styles.
     Report["style"] = Number(static_cast<unsigned long>(create->style));
     Report["exstyle"] = Number(create->dwExStyle);
+    Report["topmost"] = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "yes" : "no";
     RECT rect = {};
     GetWindowRect(window, &rect);
     Report["width"] = Number(static_cast<unsigned long>(rect.right - rect.left));
@@ -100,6 +102,56 @@ HWND CALLBACK RefusingCreateHook(int mode, CREATESTRUCTA *create)
     return nullptr;
 }
 
+INT_PTR CALLBACK ChangePasswordHookAnswer(HWND)
+{
+    Report["password_hook"] = "called";
+    return std::atoi(Report["password_hook_answer"].c_str());
+}
+
+// A host window that creates previews itself when asked the second time,
+// and lets every other request fall back to the framework.
+std::vector<UINT> HostRequests;
+
+LRESULT CALLBACK PreviewMakingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message >= SCRHOST_CREATECONFIGPREVIEW && message <= SCRHOST_CHANGEPASSWORD)
+        HostRequests.push_back(message);
+    if (message == SCRHOST_CREATEPREVIEW) {
+        auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
+        Report["host_mode"] = std::to_string(wParam);
+        HWND made = CreateWindowExA(create->dwExStyle, create->lpszClass, create->lpszName,
+                                    static_cast<DWORD>(create->style), create->x, create->y, create->cx, create->cy,
+                                    create->hwndParent, create->hMenu, create->hInstance, create->lpCreateParams);
+        // The framework's own class closes at once when the test says so.
+        PostMessageA(made, WM_CLOSE, 0, 0);
+        return reinterpret_cast<LRESULT>(made);
+    }
+    if (message == SCRHOST_CHANGEPASSWORD)
+        return 1;
+    return DefHostProc(window, message, wParam, lParam);
+}
+
+HWND MakeHostWindow()
+{
+    static bool registered = [] {
+        WNDCLASSA hostClass = {};
+        hostClass.lpfnWndProc = PreviewMakingHostProc;
+        hostClass.hInstance = GetModuleHandleA(nullptr);
+        hostClass.lpszClassName = "EntryTestHost";
+        return RegisterClassA(&hostClass) != 0;
+    }();
+    (void)registered;
+    return CreateWindowExA(0, "EntryTestHost", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+void SetDebugWindow(LONG on)
+{
+    ScrPrefs *prefs = ScrGetPrefs();
+    prefs->DebugWindow = on;
+    ScrSetPrefs(prefs);
+}
+
 void SetNeverRequirePassword(LONG on)
 {
     ScrPrefs *prefs = ScrGetPrefs();
@@ -116,6 +168,27 @@ int RunChild(const std::string &scenario)
         result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
     } else if (scenario == "callback-refuses") {
         result = ScrMainCallback(instance, RefusingCreateHook, nullptr, nullptr, nullptr);
+    } else if (scenario == "debug-window") {
+        SetDebugWindow(1);
+        result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
+        SetDebugWindow(0);
+    } else if (scenario == "host") {
+        HostRequests.clear();
+        HWND host = MakeHostWindow();
+        result = ScrMainHost(instance, host);
+        DestroyWindow(host);
+        std::string requests;
+        for (UINT request : HostRequests)
+            requests += (requests.empty() ? "" : " ") + std::to_string(request);
+        Report["host_requests"] = requests;
+    } else if (scenario == "callback-password-0" || scenario == "callback-password-9") {
+        Report["password_hook_answer"] = scenario == "callback-password-0" ? "0" : "9";
+        SetNeverRequirePassword(1);
+        MessageBoxWatch boxes;
+        result = ScrMainCallback(instance, nullptr, nullptr, nullptr, ChangePasswordHookAnswer);
+        SetNeverRequirePassword(0);
+        for (const SeenMessageBox &box : boxes.Seen())
+            Report["box"] = box.caption + "|" + box.text;
     } else if (scenario == "never-password") {
         SetNeverRequirePassword(1);
         MessageBoxWatch boxes;
@@ -191,6 +264,7 @@ TEST(Entry, SaverSwitchRunsATopmostFullScreenWindow)
     EXPECT_EQ(run.report["title"], "SaverWindow");
     EXPECT_EQ(run.report["style"], Decimal(WS_POPUP | WS_VISIBLE));
     EXPECT_EQ(run.report["exstyle"], Decimal(WS_EX_TOPMOST));
+    EXPECT_EQ(run.report["topmost"], "yes");
     EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN)));
     EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN)));
     EXPECT_EQ(run.report["parent"], "0");
@@ -269,5 +343,47 @@ TEST(Entry, PasswordChangeRefusedWhenTheSaverNeverNeedsOne)
     EXPECT_EQ(run.report["box"], "Password|This screensaver never requires a password");
 }
 
-} // namespace
+TEST(Entry, DebugWindowIsASixthOfTheScreenOverlappedAndNotTopmost)
+{
+    ChildRun run = RunScenario("debug-window", "/s");
+    EXPECT_EQ(run.exitCode, static_cast<DWORD>(LoopEndCode));
+    EXPECT_EQ(run.report["style"], Decimal(WS_OVERLAPPEDWINDOW | WS_VISIBLE));
+    // The system adds an edge to an overlapped window; topmost it is not.
+    EXPECT_EQ(std::stoul(run.report["exstyle"]) & ~static_cast<unsigned long>(WS_EX_WINDOWEDGE), 0u);
+    EXPECT_EQ(run.report["topmost"], "no");
+    EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN) / 6));
+    EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN) / 6));
+    if (GetSystemMetrics(SM_CXSCREEN) == 1024 && GetSystemMetrics(SM_CYSCREEN) == 768) {
+        EXPECT_EQ(run.report["width"], "170");
+        EXPECT_EQ(run.report["height"], "128");
+    }
+}
 
+TEST(Entry, AHostThatMakesThePreviewIsNeverAskedToCreateTheWindow)
+{
+    PreviewParent parent;
+    ChildRun run = RunScenario("host", "/p " + Decimal(parent.Number()));
+    EXPECT_EQ(run.report["host_mode"], "2");
+    EXPECT_EQ(run.report["host_requests"],
+              Decimal(SCRHOST_CREATESYSPREVIEW) + " " + Decimal(SCRHOST_CREATEPREVIEW));
+    EXPECT_EQ(run.exitCode, 2u) << "the preview's end ends the loop";
+
+    ChildRun password = RunScenario("host", "/a");
+    EXPECT_EQ(password.exitCode, 1u) << "the host changed the password";
+    EXPECT_EQ(password.report["host_requests"], Decimal(SCRHOST_CHANGEPASSWORD));
+}
+
+TEST(Entry, ChangePasswordHookDecidesUnlessItAnswersNine)
+{
+    ChildRun handled = RunScenario("callback-password-0", "/a");
+    EXPECT_EQ(handled.report["password_hook"], "called");
+    EXPECT_EQ(handled.exitCode, 0u);
+    EXPECT_EQ(handled.report.count("box"), 0u);
+
+    ChildRun passedOn = RunScenario("callback-password-9", "/a");
+    EXPECT_EQ(passedOn.report["password_hook"], "called");
+    EXPECT_EQ(passedOn.exitCode, 1u) << "the framework's own change, refused by the prefs";
+    EXPECT_EQ(passedOn.report["box"], "Password|This screensaver never requires a password");
+}
+
+} // namespace

@@ -25,10 +25,10 @@ class ThreadList : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        InitializeCriticalSection(&ThreadListLock);
+        ThreadListLockInit();
         ThreadHandleList = nullptr;
     }
-    void TearDown() override { DeleteCriticalSection(&ThreadListLock); }
+    void TearDown() override { ThreadListLockDelete(); }
 
     static HANDLE Start(LPTHREAD_START_ROUTINE routine, void *argument)
     {

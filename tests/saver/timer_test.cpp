@@ -1,0 +1,253 @@
+// The timer thread as a saver sees it: ticks a period apart measured from
+// the start of each tick, continuous ticks, stopping by answering -1 or
+// not at all, prompt stops, settings changes cutting a wait short, and no
+// threads at all when timers are off.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "saver/run_state.h"
+#include "saver/thread_list.h"
+#include "saver/timer.h"
+#include "tests/saver/saver_harness.h"
+#include "tests/support/trace_capture.h"
+
+using namespace harness;
+
+namespace {
+
+double NowMs()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// A saver that draws for drawMs on each tick and answers period; with
+// answer false it leaves SCRM_TIMER to DefSaverProc.
+struct TickingSaver {
+    LRESULT period = 40;
+    DWORD drawMs = 0;
+    bool answer = true;
+    std::vector<double> starts;
+
+    SaverHook Hook()
+    {
+        return [this](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
+            if (message != SCRM_TIMER)
+                return std::nullopt;
+            starts.push_back(NowMs());
+            if (drawMs)
+                Sleep(drawMs);
+            if (!answer)
+                return std::nullopt;
+            return period;
+        };
+    }
+
+    // Pumps until count ticks arrived or limitMs passed.
+    bool WaitForTicks(std::size_t count, DWORD limitMs)
+    {
+        const DWORD start = GetTickCount();
+        while (starts.size() < count && GetTickCount() - start < limitMs)
+            Pump(10);
+        return starts.size() >= count;
+    }
+
+    double MedianInterval() const
+    {
+        std::vector<double> intervals;
+        for (std::size_t i = 1; i < starts.size(); ++i)
+            intervals.push_back(starts[i] - starts[i - 1]);
+        std::sort(intervals.begin(), intervals.end());
+        return intervals.empty() ? 0 : intervals[intervals.size() / 2];
+    }
+};
+
+std::size_t ListedThreads()
+{
+    ThreadListLockInit();
+    EnterCriticalSection(&ThreadListLock);
+    std::size_t count = 0;
+    for (ThreadHandleNode *node = ThreadHandleList; node; node = node->Next)
+        ++count;
+    LeaveCriticalSection(&ThreadListLock);
+    return count;
+}
+
+PrefsChange WithTimers()
+{
+    PrefsChange change;
+    change.NoTimers = 0;
+    return change;
+}
+
+TEST(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
+{
+    PrefsScope prefs(WithTimers());
+    {
+        TickingSaver quick;
+        quick.period = 40;
+        quick.drawMs = 15;
+        TestSaver saver(quick.Hook());
+        ASSERT_TRUE(quick.WaitForTicks(25, 20000));
+        // Counted from the end of drawing it would be 55.
+        EXPECT_GE(quick.MedianInterval(), 36.0);
+        EXPECT_LE(quick.MedianInterval(), 50.0);
+    }
+    {
+        TickingSaver slow;
+        slow.period = 40;
+        slow.drawMs = 60;
+        TestSaver saver(slow.Hook());
+        ASSERT_TRUE(slow.WaitForTicks(15, 20000));
+        // Drawing took longer than the period: the next tick follows after
+        // only a yield, not another 40 ms.
+        EXPECT_GE(slow.MedianInterval(), 58.0);
+        EXPECT_LT(slow.MedianInterval(), 90.0);
+    }
+}
+
+TEST(Timer, APeriodOfZeroTicksContinuously)
+{
+    PrefsScope prefs(WithTimers());
+    TickingSaver busy;
+    busy.period = 0;
+    TestSaver saver(busy.Hook());
+    ASSERT_TRUE(busy.WaitForTicks(1, 10000));
+    const std::size_t before = busy.starts.size();
+    Pump(300);
+    // A 10 ms timer would manage 30.
+    EXPECT_GT(busy.starts.size() - before, 60u);
+}
+
+TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
+{
+    PrefsScope prefs(WithTimers());
+    TraceCapture traces;
+    TickingSaver silent;
+    silent.answer = false;
+    TestSaver saver(silent.Hook());
+    ASSERT_TRUE(silent.WaitForTicks(1, 10000));
+    ASSERT_TRUE(saver.Alive());
+    HANDLE thread = ThreadHandleList ? ThreadHandleList->Thread : nullptr;
+    ASSERT_NE(thread, nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0) << "the had-enough handler stops the thread";
+    Pump(100);
+    EXPECT_EQ(silent.starts.size(), 1u);
+    EXPECT_TRUE(traces.Contains(std::string(78, '*')));
+    EXPECT_TRUE(traces.Contains("** SCRM_TIMER: being turned off. If you want it to keep going, you must return its period."));
+    EXPECT_TRUE(traces.Contains("Thread: infinite delay specified, so posting a 'had enough'"));
+    EXPECT_TRUE(traces.Contains("SCRINTERNAL_HADENOUGH: closing down thread..."));
+    EXPECT_TRUE(traces.Contains("Thread coming to an end. Deleting threaddata"));
+
+    // Started again after the stop, it ticks again.
+    ScrStartTimer(saver.Handle());
+    EXPECT_TRUE(silent.WaitForTicks(2, 10000));
+
+    traces.Clear();
+    DestroyWindow(saver.Handle());
+    EXPECT_TRUE(traces.Contains("ScrStopTimer: the timer had already been destroyed. This isn't necessarily bad."));
+}
+
+TEST(Timer, StartingTwiceMakesOneThread)
+{
+    PrefsScope prefs(WithTimers());
+    TraceCapture traces;
+    TickingSaver ticking;
+    TestSaver saver(ticking.Hook());
+    ASSERT_TRUE(ticking.WaitForTicks(1, 10000));
+    const std::size_t threads = ListedThreads();
+    ScrStartTimer(saver.Handle());
+    EXPECT_EQ(ListedThreads(), threads);
+    EXPECT_TRUE(traces.Contains("ScrStartTimer: cannot restart, because one was already there!"));
+}
+
+TEST(Timer, AStopEndsTheThreadPromptlyEvenDuringALongPeriod)
+{
+    PrefsScope prefs(WithTimers());
+    TickingSaver patient;
+    patient.period = 5000;
+    TestSaver saver(patient.Hook());
+    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
+    ThreadData *timer = GetTimerProp(saver.Handle());
+    ASSERT_NE(timer, nullptr);
+    HANDLE thread = timer->thread;
+    ScrStopTimer(saver.Handle());
+    EXPECT_EQ(GetTimerProp(saver.Handle()), nullptr);
+    EXPECT_EQ(WaitForSingleObject(thread, 1000), WAIT_OBJECT_0);
+    Pump(100);
+    EXPECT_EQ(patient.starts.size(), 1u);
+}
+
+TEST(Timer, DestroyingTheWindowEndsItsThread)
+{
+    PrefsScope prefs(WithTimers());
+    TickingSaver ticking;
+    ticking.period = 5000;
+    TestSaver saver(ticking.Hook());
+    ASSERT_TRUE(ticking.WaitForTicks(1, 10000));
+    HANDLE thread = GetTimerProp(saver.Handle())->thread;
+    DestroyWindow(saver.Handle());
+    EXPECT_EQ(WaitForSingleObject(thread, 1000), WAIT_OBJECT_0);
+}
+
+TEST(Timer, ASettingsChangeBringsTheNextTickAtOnce)
+{
+    PrefsScope prefs(WithTimers());
+    TickingSaver patient;
+    patient.period = 8000;
+    TestSaver saver(patient.Hook());
+    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
+    const double changed = NowMs();
+    SendGeneralSettings(saver.Handle(), 200, 0, 0);
+    ASSERT_TRUE(patient.WaitForTicks(2, 4000)) << "the 8 s wait was not cut short";
+    EXPECT_LT(patient.starts[1] - changed, 4000.0);
+}
+
+TEST(Timer, WithTimersOffNothingStarts)
+{
+    PrefsScope prefs({}); // NoTimers
+    TraceCapture traces;
+    const std::size_t threads = ListedThreads();
+    TickingSaver ticking;
+    TestSaver saver(ticking.Hook());
+    Pump(300);
+    EXPECT_TRUE(ticking.starts.empty());
+    ScrStartTimer(saver.Handle());
+    ScrStopTimer(saver.Handle());
+    Pump(100);
+    EXPECT_TRUE(ticking.starts.empty());
+    EXPECT_EQ(ListedThreads(), threads);
+    EXPECT_TRUE(traces.Contains(
+        "ScrStartTimer: Timers have been turned off in the prefs: they are not being initialized"));
+    EXPECT_TRUE(traces.Contains("ScrStopTimer: Timers have been turned off: you can not destroy them."));
+    EXPECT_EQ(SendMessageA(saver.Handle(), SCRM_INTERNAL, 0, 0), 0) << "a tick with timers off answers 0";
+}
+
+TEST(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
+{
+    PrefsScope prefs(WithTimers());
+    TraceCapture traces;
+    ScrStopTimer(nullptr);
+    EXPECT_TRUE(traces.Contains("ScrStopTimer: hwnd is null!"));
+
+    // A window that never went through DefSaverProc has nowhere to keep
+    // the thread's record, so no thread may start for it.
+    HWND plain = CreateWindowExA(0, "Static", "plain", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(plain, nullptr);
+    const std::size_t threads = ListedThreads();
+    ScrStartTimer(plain);
+    EXPECT_EQ(ListedThreads(), threads);
+    ScrStopTimer(plain);
+    DestroyWindow(plain);
+}
+
+} // namespace
