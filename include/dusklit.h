@@ -124,6 +124,16 @@ typedef struct ScrGeneralSettings {
 /* Fills every field but size with the user's stored settings. */
 void WINAPI ScrGetSettings(ScrGeneralSettings *settings);
 
+/* Help for one control of the saver's own dialogs, from the framework's
+ * help files: command is a WinHelp command (HELP_WM_HELP, HELP_CONTEXTMENU),
+ * contextId the control's help context. */
+void WINAPI ScrHelp(HWND control, UINT command, DWORD contextId);
+
+/* The framework's version ("1.5s") into buffer, at most maxLength - 1
+ * characters and a terminating zero; returns the characters written, 0
+ * when no version was found. */
+int WINAPI ScrGetVersionText(char *buffer, int maxLength);
+
 /* Change codes of SCRM_SETTINGSCHANGED: the low 12 bits name the data. */
 #define SCRCHANGE_GENERAL    0x0001 /* lParam: ScrGeneralSettings */
 #define SCRCHANGE_KINDMASK   0x0FFF
