@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Measures the demo's frame rate beside a loop that only clears and swaps
-# the same window, under Wine and Xvfb. Arguments: seconds per phase and
-# number of rounds (default 2 and 3).
+# Under Wine and Xvfb, measures the demo's frame rate beside a loop that
+# only clears and swaps the same window; then the saver runtime: its tick
+# periods beside SetTimer's, its timer thread's processor time while
+# waiting, and how fast brix.scr /s ends on a mouse move beside a plain
+# window's program. Arguments, for both: seconds per phase and number of
+# rounds (default 2 and 3).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -12,7 +15,7 @@ if [ ! -f "$BENCH_DIR/CMakeCache.txt" ]; then
     -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_ROOT/cmake/mingw-i686.cmake" \
     -DCMAKE_BUILD_TYPE=Release >/dev/null
 fi
-cmake --build "$BENCH_DIR" --target brix_bench
+cmake --build "$BENCH_DIR" --target brix_bench saver_bench
 
 cleanup() {
   dusklit_stop_wineserver
@@ -24,3 +27,5 @@ dusklit_wine_prefix
 dusklit_start_wineserver
 
 wine "$BENCH_DIR/brix_bench.exe" "$@"
+echo
+wine "$BENCH_DIR/saver_bench.exe" "$@"

@@ -3,6 +3,8 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "tests/driver/program_driver.h"
 
@@ -25,8 +27,15 @@ inline const std::string ModeQuestion =
 inline const std::string ErrorCaption = "ERROR";
 inline const std::string ClosingNotice = "Program Will Now Close.";
 
-// The framework's full-screen saver window.
+// The framework's saver windows: the full-screen one and the preview.
 inline const std::string SaverClass = "ZoScreenSaverClass";
+inline const std::string SaverTitle = "SaverWindow";
+inline const std::string PreviewTitle = "SaverPreview";
+
+// Where the framework and the system keep the settings a saver obeys,
+// under HKEY_CURRENT_USER.
+inline const std::string ScreenSaversKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
+inline const std::string DesktopKey = "Control Panel\\Desktop";
 
 constexpr int DemoWidth = 800;
 constexpr int DemoHeight = 600;
@@ -56,9 +65,10 @@ constexpr DWORD SaverClosedCode = 2;
 // full-screen mode, answers Yes to the question and returns the demo
 // window once it is shown.
 inline std::optional<driver::WindowInfo> StartWindowedDemo(driver::ProgramDriver &program,
-                                                           const std::string &arguments)
+                                                           const std::string &arguments,
+                                                           const driver::StartOptions &options = {})
 {
-    if (!program.Start(arguments))
+    if (!program.Start(arguments, options))
         return std::nullopt;
     auto question = program.WaitForMessageBox(ModeQuestionCaption);
     if (!question || !program.Answer(*question, IDYES))
@@ -73,5 +83,101 @@ inline bool EndDemoWithEscape(driver::ProgramDriver &program, const driver::Wind
     driver::PostKeyDown(demo.handle, VK_ESCAPE);
     return program.WaitUntilGone(demo.handle);
 }
+
+// Starts brix.scr with the arguments where the display refuses the
+// full-screen mode, gets past the demo with Escape and returns the
+// framework's full-screen saver window once it is shown.
+inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriver &program,
+                                                             const std::string &arguments = "/s",
+                                                             const driver::StartOptions &options = {})
+{
+    auto demo = StartWindowedDemo(program, arguments, options);
+    if (!demo || !EndDemoWithEscape(program, *demo))
+        return std::nullopt;
+    return program.WaitForWindowOfClass(SaverClass);
+}
+
+// Sets a REG_DWORD value under HKEY_CURRENT_USER (or, with no value,
+// deletes it) for the life of the object, then puts back what was there,
+// down to removing the key again when it made it and left it empty.
+class RegistryValueScope {
+public:
+    RegistryValueScope(std::string key, std::string name, std::optional<DWORD> value)
+        : key_(std::move(key)), name_(std::move(name))
+    {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS) {
+            keyExisted_ = true;
+            DWORD size = 0;
+            if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+                oldData_.resize(size);
+                hadValue_ = RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_,
+                                             oldData_.empty() ? nullptr : oldData_.data(), &size) == ERROR_SUCCESS;
+                oldData_.resize(size);
+            }
+            RegCloseKey(handle);
+        }
+        if (value)
+            written_ = Write(REG_DWORD, reinterpret_cast<const BYTE *>(&*value), sizeof *value);
+        else
+            written_ = Delete();
+    }
+    ~RegistryValueScope()
+    {
+        if (hadValue_)
+            Write(oldType_, oldData_.data(), static_cast<DWORD>(oldData_.size()));
+        else
+            Delete();
+        if (!keyExisted_)
+            DeleteKeyIfEmpty();
+    }
+    RegistryValueScope(const RegistryValueScope &) = delete;
+    RegistryValueScope &operator=(const RegistryValueScope &) = delete;
+
+    // Whether the value is now as asked.
+    bool Written() const { return written_; }
+
+private:
+    bool Write(DWORD type, const BYTE *data, DWORD size)
+    {
+        HKEY handle = nullptr;
+        if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
+                            nullptr) != ERROR_SUCCESS)
+            return false;
+        bool done = RegSetValueExA(handle, name_.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+        RegCloseKey(handle);
+        return done;
+    }
+    bool Delete()
+    {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+            return true;  // no key, so no value
+        LONG result = RegDeleteValueA(handle, name_.c_str());
+        RegCloseKey(handle);
+        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
+    }
+
+    void DeleteKeyIfEmpty()
+    {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+            return;
+        DWORD subkeys = 1, values = 1;
+        bool empty = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                      nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                     subkeys == 0 && values == 0;
+        RegCloseKey(handle);
+        if (empty)
+            RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
+    }
+
+    std::string key_, name_;
+    bool keyExisted_ = false;
+    bool hadValue_ = false;
+    DWORD oldType_ = 0;
+    std::vector<BYTE> oldData_;
+    bool written_ = false;
+};
 
 }  // namespace brix

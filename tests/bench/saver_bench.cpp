@@ -1,0 +1,418 @@
+// What the saver runtime costs, each figure beside a baseline measured in
+// the same run, so a loaded machine moves both:
+//  - the start-to-start periods of a saver window that asks for 40 ms
+//    through SCRM_TIMER, ticked by the framework's timer thread, beside a
+//    window ticked by SetTimer(40);
+//  - the processor time the timer thread uses while it waits between
+//    ticks a second apart, beside a thread that only spins;
+//  - the time from a mouse move beyond the threshold to the end of a
+//    running "brix.scr /s", beside a program whose plain full-screen window
+//    ends its loop on the same move.
+// Run by scripts/bench.sh.
+//
+//   saver_bench [seconds per phase] [rounds]
+//   saver_bench --plain-window    the baseline program of the last figure
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "dusklit.h"
+#include "saver/timer.h"
+#include "tests/driver/program_driver.h"
+#include "tests/program/brix_steps.h"
+
+namespace {
+
+constexpr LRESULT FramePeriodMs = 40;
+constexpr LRESULT IdlePeriodMs = 1000;
+constexpr char SaverClass[] = "SaverBenchClass";
+constexpr char TickedClass[] = "SaverBenchTicked";
+constexpr char PlainClass[] = "SaverBenchPlainWindow";
+// Far from every edge, so a small move stays on the screen.
+constexpr POINT CursorHome{512, 384};
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// Handles this thread's messages (and what other threads send it) for
+// about this long. The saver window's end posts WM_QUIT, which means
+// nothing here.
+void PumpFor(double seconds)
+{
+    const double end = Now() + seconds;
+    for (;;) {
+        MSG message;
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT)
+                continue;
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+        const double left = end - Now();
+        if (left <= 0)
+            return;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
+    }
+}
+
+// Tick times of one source, and the intervals between ticks of the same
+// phase in milliseconds.
+struct TickLog {
+    std::vector<double> phase;
+    std::vector<double> intervals;
+
+    void Tick() { phase.push_back(Now()); }
+    void EndPhase()
+    {
+        for (std::size_t i = 1; i < phase.size(); ++i)
+            intervals.push_back(1000 * (phase[i] - phase[i - 1]));
+        phase.clear();
+    }
+};
+
+TickLog SaverTicks;
+TickLog TimerTicks;
+LRESULT SaverPeriod = FramePeriodMs;
+
+double Percentile(std::vector<double> values, double fraction)
+{
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    std::size_t rank = static_cast<std::size_t>(std::ceil(fraction * values.size()));
+    return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
+}
+
+double Ratio(double value, double baseline)
+{
+    return baseline > 0 ? value / baseline : 0;
+}
+
+// A saver as its author writes it: it answers the ticks and leaves the
+// rest to the framework.
+LRESULT CALLBACK BenchSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == SCRM_TIMER) {
+        SaverTicks.Tick();
+        return SaverPeriod;
+    }
+    return DefSaverProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TickedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_TIMER) {
+        TimerTicks.Tick();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND CreateHiddenWindow(const char *className, WNDPROC procedure, const char *title)
+{
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW;
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = className;
+    RegisterClassA(&windowClass);
+    // Hidden: no input reaches it, so nothing closes the saver early.
+    return CreateWindowExA(0, className, title, WS_POPUP, 0, 0, 200, 150, nullptr, nullptr,
+                           GetModuleHandleA(nullptr), nullptr);
+}
+
+double ThreadCpuSeconds(HANDLE thread)
+{
+    FILETIME created, ended, kernel, user;
+    if (!GetThreadTimes(thread, &created, &ended, &kernel, &user))
+        return -1;
+    auto units = [](const FILETIME &t) { return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    // Summed in whole 100 ns units, so equal times compare equal.
+    return static_cast<double>(units(kernel) + units(user)) / 1e7;
+}
+
+// The saver's ticks beside SetTimer's, in alternating phases, so a change
+// in the machine's load hits both.
+void MeasureTickPeriods(HWND saver, HWND ticked, double seconds, int rounds)
+{
+    SaverPeriod = FramePeriodMs;
+    for (int round = 0; round < rounds; ++round) {
+        // The first round's thread starts from the saver's WM_CREATE.
+        if (round > 0)
+            ScrStartTimer(saver);
+        PumpFor(seconds);
+        SaverTicks.EndPhase();
+        ScrStopTimer(saver);
+        PumpFor(0.2);
+        SaverTicks.phase.clear();
+
+        SetTimer(ticked, 1, static_cast<UINT>(FramePeriodMs), nullptr);
+        PumpFor(seconds);
+        KillTimer(ticked, 1);
+        TimerTicks.EndPhase();
+    }
+    const double saverMedian = Percentile(SaverTicks.intervals, 0.5);
+    const double saverP99 = Percentile(SaverTicks.intervals, 0.99);
+    const double timerMedian = Percentile(TimerTicks.intervals, 0.5);
+    const double timerP99 = Percentile(TimerTicks.intervals, 0.99);
+    std::printf("tick periods asking for %ld ms (start to start):\n", static_cast<long>(FramePeriodMs));
+    std::printf("  saver timer thread (SCRM_TIMER): median %6.2f ms, 99th percentile %6.2f ms (%zu periods)\n",
+                saverMedian, saverP99, SaverTicks.intervals.size());
+    std::printf("  SetTimer window (WM_TIMER):      median %6.2f ms, 99th percentile %6.2f ms (%zu periods)\n",
+                timerMedian, timerP99, TimerTicks.intervals.size());
+    std::printf("  ratio saver / SetTimer: median %.3f, 99th percentile %.3f\n", Ratio(saverMedian, timerMedian),
+                Ratio(saverP99, timerP99));
+}
+
+// Spins until told to stop.
+DWORD WINAPI Spin(LPVOID stop)
+{
+    while (!*static_cast<volatile LONG *>(stop)) {
+    }
+    return 0;
+}
+
+// The share of one core a live thread used over about this long. (The
+// system forgets a thread's times once it has ended.)
+double CpuShareOver(HANDLE thread, double seconds, void (*wait)(double))
+{
+    const double cpuStart = ThreadCpuSeconds(thread);
+    const double wallStart = Now();
+    wait(seconds);
+    const double cpuEnd = ThreadCpuSeconds(thread);
+    const double wall = Now() - wallStart;
+    return cpuStart >= 0 && cpuEnd >= 0 && wall > 0 ? 100 * (cpuEnd - cpuStart) / wall : -1;
+}
+
+void SleepFor(double seconds)
+{
+    Sleep(static_cast<DWORD>(seconds * 1000));
+}
+
+// The timer thread of a saver ticking once a second, watched over a few
+// seconds of mostly waiting; a spinning thread shows what a busy core reads.
+void MeasureWaitingCpu(HWND saver, double seconds)
+{
+    SaverPeriod = IdlePeriodMs;
+    ScrStartTimer(saver);
+    ThreadData *timer = GetTimerProp(saver);
+    HANDLE thread = nullptr;
+    if (!timer || !DuplicateHandle(GetCurrentProcess(), timer->thread, GetCurrentProcess(), &thread, 0, FALSE,
+                                   DUPLICATE_SAME_ACCESS)) {
+        std::printf("timer thread: could not be reached\n");
+        return;
+    }
+    PumpFor(1.5);  // past the first tick and into the steady state
+    const std::size_t ticksBefore = SaverTicks.phase.size();
+    const double waitingShare = CpuShareOver(thread, seconds, PumpFor);
+    const std::size_t ticks = SaverTicks.phase.size() - ticksBefore;
+    ScrStopTimer(saver);
+    CloseHandle(thread);
+
+    volatile LONG stop = 0;
+    HANDLE spinner = CreateThread(nullptr, 0, Spin, const_cast<LONG *>(&stop), 0, nullptr);
+    SleepFor(0.2);
+    const double spinShare = CpuShareOver(spinner, 1.0, SleepFor);
+    InterlockedExchange(const_cast<LONG *>(&stop), 1);
+    WaitForSingleObject(spinner, INFINITE);
+    CloseHandle(spinner);
+
+    std::printf("timer thread while waiting (saver asks for %ld ms, %zu ticks in %.1f s):\n",
+                static_cast<long>(IdlePeriodMs), ticks, seconds);
+    std::printf("  timer thread:     %7.3f %% of one core, %.0f ms of processor time (goal: under 1 %%)\n",
+                waitingShare, waitingShare * seconds * 10);
+    std::printf("  spinning thread:  %7.3f %% of one core (what a busy thread reads)\n", spinShare);
+    std::printf("  ratio timer thread / spinning thread: %.5f\n", Ratio(waitingShare, spinShare));
+}
+
+struct CloseTimes {
+    std::vector<double> windowHidden; // ms from the move until the window is no longer shown
+    std::vector<double> windowGone;  // ms from the move to the window's end
+    std::vector<double> processEnd;  // ms from the move to the process's end
+    int failures = 0;
+};
+
+// Moves the real cursor a few pixels and times the window's and the
+// process's end. The window is hidden first as it is destroyed, so the
+// time until then is the reaction to the move, and the rest the cost of
+// taking the window and the process down.
+void TimeMouseClose(driver::ProgramDriver &program, HWND window, CloseTimes &times)
+{
+    PumpFor(0.5);  // let the program settle after its window appeared
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, program.ProcessId());
+    POINT cursor{};
+    GetCursorPos(&cursor);
+    const double start = Now();
+    if (!process || !driver::SendMouseMoveTo(cursor.x + 3, cursor.y + 2)) {
+        ++times.failures;
+        if (process)
+            CloseHandle(process);
+        program.Terminate();
+        return;
+    }
+    double hidden = 0;
+    while (IsWindow(window) && Now() - start < 30) {
+        if (!hidden && !IsWindowVisible(window))
+            hidden = Now();
+        Sleep(1);
+    }
+    const double gone = Now();
+    if (!hidden)
+        hidden = gone;
+    const bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
+    const double end = Now();
+    CloseHandle(process);
+    if (!ended || program.WaitForExit(1000) != std::optional<DWORD>(2)) {
+        ++times.failures;
+        program.Terminate();
+        return;
+    }
+    times.windowHidden.push_back(1000 * (hidden - start));
+    times.windowGone.push_back(1000 * (gone - start));
+    times.processEnd.push_back(1000 * (end - start));
+}
+
+void MeasureSaverClose(int rounds)
+{
+    // Any movement closes, and no password is asked.
+    brix::RegistryValueScope threshold(brix::ScreenSaversKey, "Mouse Threshold", 0);
+    brix::RegistryValueScope usePassword(brix::DesktopKey, "ScreenSaveUsePassword", std::nullopt);
+    char self[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, self, sizeof self);
+
+    driver::StartOptions undebugged;
+    undebugged.captureDebugOutput = false;
+    CloseTimes saver, plain;
+    for (int round = 0; round < rounds; ++round) {
+        SetCursorPos(CursorHome.x, CursorHome.y);
+        {
+            driver::ProgramDriver program(brix::ProgramPath());
+            auto window = brix::StartSaverAfterDemo(program, "/s", undebugged);
+            if (window)
+                TimeMouseClose(program, window->handle, saver);
+            else
+                ++saver.failures;
+        }
+        SetCursorPos(CursorHome.x, CursorHome.y);
+        {
+            driver::ProgramDriver program(self);
+            std::optional<driver::WindowInfo> window;
+            if (program.Start("--plain-window", undebugged))
+                window = program.WaitForWindowOfClass(PlainClass);
+            if (window)
+                TimeMouseClose(program, window->handle, plain);
+            else
+                ++plain.failures;
+        }
+    }
+    const double saverHidden = Percentile(saver.windowHidden, 0.5);
+    const double saverGone = Percentile(saver.windowGone, 0.5);
+    const double saverEnd = Percentile(saver.processEnd, 0.5);
+    const double plainHidden = Percentile(plain.windowHidden, 0.5);
+    const double plainGone = Percentile(plain.windowGone, 0.5);
+    const double plainEnd = Percentile(plain.processEnd, 0.5);
+    std::printf("mouse move beyond the threshold to the end (median of %zu and %zu runs):\n",
+                saver.processEnd.size(), plain.processEnd.size());
+    std::printf("  brix.scr /s:          window hidden %7.1f ms, gone %7.1f ms, process ended %7.1f ms\n",
+                saverHidden, saverGone, saverEnd);
+    std::printf("  plain window program: window hidden %7.1f ms, gone %7.1f ms, process ended %7.1f ms\n",
+                plainHidden, plainGone, plainEnd);
+    std::printf("  ratio brix.scr / plain: hidden %.3f, gone %.3f, process ended %.3f\n",
+                Ratio(saverHidden, plainHidden), Ratio(saverGone, plainGone), Ratio(saverEnd, plainEnd));
+    if (saver.failures || plain.failures)
+        std::printf("  runs that failed: brix.scr %d, plain window %d\n", saver.failures, plain.failures);
+}
+
+// The baseline program: a topmost full-screen popup that ends its loop on
+// the first mouse message that finds the cursor moved, with the exit code
+// the saver mode gives.
+POINT PlainOrigin;
+
+LRESULT CALLBACK PlainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        POINT now{};
+        GetCursorPos(&now);
+        if (now.x != PlainOrigin.x || now.y != PlainOrigin.y)
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        return 0;
+    }
+    case WM_DESTROY:
+        PostQuitMessage(2);
+        return 0;
+    default:
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+}
+
+int RunPlainWindow()
+{
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = PlainWindowProc;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(NULL_BRUSH));
+    windowClass.lpszClassName = PlainClass;
+    RegisterClassA(&windowClass);
+    GetCursorPos(&PlainOrigin);
+    if (!CreateWindowExA(WS_EX_TOPMOST, PlainClass, "Plain", WS_POPUP | WS_VISIBLE, 0, 0,
+                         GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN), nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr))
+        return 1;
+    MSG message;
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return static_cast<int>(message.wParam);
+}
+
+double Argument(int argc, char **argv, int index, double fallback)
+{
+    if (argc <= index)
+        return fallback;
+    const double value = std::atof(argv[index]);
+    return value > 0 ? value : fallback;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc > 1 && std::strcmp(argv[1], "--plain-window") == 0)
+        return RunPlainWindow();
+    const double seconds = Argument(argc, argv, 1, 2.0);
+    const int rounds = static_cast<int>(Argument(argc, argv, 2, 3));
+
+    HWND saver = CreateHiddenWindow(SaverClass, BenchSaverProc, "SaverWindow");
+    HWND ticked = CreateHiddenWindow(TickedClass, TickedProc, "Ticked");
+    if (!saver || !ticked) {
+        std::fprintf(stderr, "saver_bench: the windows could not be created\n");
+        return 1;
+    }
+    MeasureTickPeriods(saver, ticked, seconds, rounds);
+    std::fflush(stdout);
+    MeasureWaitingCpu(saver, 3 * seconds);
+    std::fflush(stdout);
+    DestroyWindow(ticked);
+    DestroyWindow(saver);
+    PumpFor(0.2);
+
+    MeasureSaverClose(rounds);
+    return 0;
+}

@@ -1,0 +1,317 @@
+// brix.scr's saver modes, after the demo, on the bare X server: the
+// full-screen saver with the system told that it runs, ending on real
+// mouse movement and on a key, and the preview inside a window of this
+// process, ending when that window goes; with the stand-in password
+// provider, the password asked before the saver may close.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "tests/program/brix_steps.h"
+
+#ifdef STANDIN_BRIX_PATH
+#include "standins/password_store/password_store.h"
+#include "standins/standin_registry.h"
+#endif
+
+using driver::ProgramDriver;
+
+namespace {
+
+std::optional<DWORD> Code(DWORD value)
+{
+    return value;
+}
+
+// Whether the system says that a screen saver runs, as a process started
+// now reads it (see screensaver_state.cpp for why not this one).
+std::optional<bool> ScreenSaverRunningAsANewProcessSeesIt()
+{
+    std::string commandLine = "\"" + driver::WindowsPath(SCREENSAVER_STATE_PATH) + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return std::nullopt;
+    CloseHandle(process.hThread);
+    DWORD code = 3;
+    if (WaitForSingleObject(process.hProcess, driver::Limit(30000)) == WAIT_OBJECT_0)
+        GetExitCodeProcess(process.hProcess, &code);
+    else
+        TerminateProcess(process.hProcess, 3);
+    CloseHandle(process.hProcess);
+    if (code > 1)
+        return std::nullopt;
+    return code == 1;
+}
+
+// Handles what other processes send to this thread's windows: a preview
+// of another process cannot be created inside one of them otherwise.
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+bool PumpingWaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    return driver::WaitUntil([&] {
+        PumpMessages();
+        return condition();
+    }, timeoutMs, 10);
+}
+
+// The settings every case here relies on, whatever earlier runs left: any
+// movement of the cursor closes the saver, and no password is asked.
+class SaverProgram : public ::testing::Test {
+protected:
+    brix::RegistryValueScope threshold_{brix::ScreenSaversKey, "Mouse Threshold", 0};
+    brix::RegistryValueScope usePassword_{brix::DesktopKey, "ScreenSaveUsePassword", std::nullopt};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(threshold_.Written());
+        ASSERT_TRUE(usePassword_.Written());
+        // Away from the corners, so a move in any direction stays on screen.
+        ASSERT_TRUE(SetCursorPos(Start.x, Start.y));
+    }
+
+    const POINT Start{512, 384};
+};
+
+TEST_F(SaverProgram, ShowsATopmostScreenSizedWindowWhileTheSystemKnowsASaverRunsAndMouseMovementEndsIt)
+{
+    // A known state before the run: whatever an earlier run may have left.
+    BOOL scratch = FALSE;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &scratch, 0);
+    ASSERT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(false));
+
+    ProgramDriver program(brix::ProgramPath());
+    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+    EXPECT_EQ(saver->title, brix::SaverTitle);
+    EXPECT_EQ(saver->processId, program.ProcessId());
+    // The system gives every top-level window WS_CLIPSIBLINGS beside the
+    // popup style the framework asks for.
+    EXPECT_EQ(saver->style, static_cast<DWORD>(WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS)) << driver::Describe(*saver);
+    EXPECT_EQ(saver->exStyle, static_cast<DWORD>(WS_EX_TOPMOST)) << driver::Describe(*saver);
+    EXPECT_EQ(GetSystemMetrics(SM_CXSCREEN), 1024);
+    EXPECT_EQ(GetSystemMetrics(SM_CYSCREEN), 768);
+    EXPECT_EQ(saver->windowRect.left, 0);
+    EXPECT_EQ(saver->windowRect.top, 0);
+    EXPECT_EQ(saver->Width(), 1024);
+    EXPECT_EQ(saver->Height(), 768);
+    // The demo's window is gone, and nothing else of the program shows.
+    EXPECT_EQ(program.Windows().size(), 1u) << driver::Describe(program.Windows());
+
+    EXPECT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(true));
+
+    // A mouse message without movement (the system sends such ones when a
+    // window appears under the cursor) leaves the saver up, even with a
+    // threshold of 0; so does waiting.
+    POINT cursor{};
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    EXPECT_EQ(cursor.x, Start.x);
+    EXPECT_EQ(cursor.y, Start.y);
+    driver::PostMouseMove(saver->handle, cursor.x, cursor.y);
+    Sleep(driver::Limit(1500));
+    ASSERT_TRUE(program.Running()) << program.Report();
+    ASSERT_TRUE(IsWindow(saver->handle));
+
+    // Real movement of a few pixels, routed by the system to the window
+    // under the cursor.
+    ASSERT_TRUE(driver::SendMouseMoveTo(cursor.x + 3, cursor.y + 2));
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_FALSE(IsWindow(saver->handle));
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+
+    EXPECT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(false));
+}
+
+TEST_F(SaverProgram, AKeyPressEndsTheSaver)
+{
+    ProgramDriver program(brix::ProgramPath());
+    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+    // Up on its own, so it is the key that ends it.
+    Sleep(driver::Limit(1000));
+    ASSERT_TRUE(program.Running()) << program.Report();
+
+    // A real key, which the system gives to the saver as the active window.
+    ASSERT_TRUE(driver::SendKeyPress('A'));
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
+// A window of this process standing in for the display settings' little
+// monitor: framed, so its outer size differs from its client size.
+class PreviewHost {
+public:
+    PreviewHost()
+    {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = DefWindowProcA;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = ClassName;
+        RegisterClassA(&windowClass);
+        handle_ = CreateWindowExA(0, ClassName, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320,
+                                  240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+        PumpMessages();
+    }
+    ~PreviewHost()
+    {
+        if (handle_ && IsWindow(handle_))
+            DestroyWindow(handle_);
+    }
+    PreviewHost(const PreviewHost &) = delete;
+    PreviewHost &operator=(const PreviewHost &) = delete;
+
+    HWND Handle() const { return handle_; }
+    void Destroy()
+    {
+        DestroyWindow(handle_);
+        handle_ = nullptr;
+    }
+
+private:
+    static constexpr const char *ClassName = "DusklitPreviewHost";
+    HWND handle_ = nullptr;
+};
+
+TEST_F(SaverProgram, PreviewFillsTheGivenWindowAndEndsWhenThatWindowIsDestroyed)
+{
+    PreviewHost host;
+    ASSERT_TRUE(host.Handle());
+    RECT hostRect{};
+    GetWindowRect(host.Handle(), &hostRect);
+    POINT hostClientOrigin{0, 0};
+    ClientToScreen(host.Handle(), &hostClientOrigin);
+
+    const std::string number = std::to_string(reinterpret_cast<UINT_PTR>(host.Handle()));
+    ProgramDriver program(brix::ProgramPath());
+    auto demo = brix::StartWindowedDemo(program, "/p " + number);
+    ASSERT_TRUE(demo) << program.Report();
+    ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
+
+    driver::WindowInfo preview;
+    const bool shown = PumpingWaitUntil([&] {
+        for (const auto &child : driver::ChildWindowsOf(host.Handle()))
+            if (child.className == brix::SaverClass && child.visible) {
+                preview = child;
+                return true;
+            }
+        return !program.Running();
+    }, driver::DefaultWaitMs);
+    ASSERT_TRUE(shown && preview.handle) << program.Report();
+
+    EXPECT_EQ(preview.title, brix::PreviewTitle);
+    EXPECT_EQ(preview.processId, program.ProcessId());
+    EXPECT_EQ(GetParent(preview.handle), host.Handle());
+    EXPECT_EQ(preview.style, static_cast<DWORD>(WS_CHILD | WS_VISIBLE)) << driver::Describe(preview);
+    EXPECT_EQ(preview.exStyle, 0u) << driver::Describe(preview);
+    // At the top left of the client area, as large as the whole host window.
+    EXPECT_EQ(preview.windowRect.left, hostClientOrigin.x);
+    EXPECT_EQ(preview.windowRect.top, hostClientOrigin.y);
+    EXPECT_EQ(preview.Width(), hostRect.right - hostRect.left);
+    EXPECT_EQ(preview.Height(), hostRect.bottom - hostRect.top);
+    // No full-screen saver beside it.
+    EXPECT_FALSE(program.WindowOfClass(brix::SaverClass)) << driver::Describe(program.Windows());
+
+    // A preview does not end by itself.
+    PumpingWaitUntil([] { return false; }, 1500);
+    ASSERT_TRUE(program.Running()) << program.Report();
+    ASSERT_TRUE(IsWindow(preview.handle));
+
+    host.Destroy();
+    EXPECT_TRUE(program.WaitUntilGone(preview.handle)) << program.Report();
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
+#ifdef STANDIN_BRIX_PATH
+
+// Types the letters as real keys into the password box, which has the
+// keyboard focus, and waits until its edit holds them all: a button press
+// is posted, and posted messages overtake typed keys still in the queue.
+bool TypeIntoPasswordBox(const driver::MessageBoxInfo &box, const std::string &lowerCaseLetters)
+{
+    for (char letter : lowerCaseLetters)
+        if (!driver::SendKeyPress(static_cast<UINT>(letter - 'a' + 'A')))
+            return false;
+    HWND edit = GetDlgItem(box.Handle(), STANDIN_IDC_PASSWORD);
+    return edit && driver::WaitUntil([&] {
+        return SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) == static_cast<LRESULT>(lowerCaseLetters.size());
+    }, 10000);
+}
+
+// The copy of brix.scr beside the stand-ins, so it finds PASSWORD.CPL; the
+// system setting says the saver uses a password, with no delay, and the
+// stand-in holds a password of this test's choosing.
+class PasswordProgram : public SaverProgram {
+protected:
+    brix::RegistryValueScope usePasswordOn_{brix::DesktopKey, "ScreenSaveUsePassword", 1};
+    brix::RegistryValueScope noDelay_{brix::ScreenSaversKey, "Password Delay", 0};
+    brix::RegistryValueScope salt_{STANDIN_PASSWORD_KEY, STANDIN_SALT_VALUE, std::nullopt};
+    brix::RegistryValueScope hash_{STANDIN_PASSWORD_KEY, STANDIN_HASH_VALUE, std::nullopt};
+
+    void SetUp() override
+    {
+        SaverProgram::SetUp();
+        ASSERT_TRUE(usePasswordOn_.Written());
+        ASSERT_TRUE(noDelay_.Written());
+        ASSERT_TRUE(salt_.Written() && hash_.Written());
+        ASSERT_EQ(StorePassword(Password), static_cast<DWORD>(ERROR_SUCCESS));
+    }
+
+    static constexpr const char *Password = "dusk";
+};
+
+TEST_F(PasswordProgram, ClosingAsksTheProviderAndOnlyTheRightPasswordEndsTheSaver)
+{
+    ProgramDriver program(STANDIN_BRIX_PATH);
+    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+    Sleep(driver::Limit(1000));
+    ASSERT_TRUE(program.Running()) << program.Report();
+
+    // A key asks to close; the provider's box opens over the saver, which
+    // stays up behind it.
+    ASSERT_TRUE(driver::SendKeyPress('A'));
+    auto box = program.WaitForMessageBox(STANDIN_VERIFY_CAPTION);
+    ASSERT_TRUE(box) << program.Report();
+    EXPECT_EQ(box->window.owner, saver->handle) << driver::Describe(box->window);
+    EXPECT_TRUE(IsWindow(saver->handle));
+
+    // A wrong password: the box closes and the saver keeps running.
+    ASSERT_TRUE(TypeIntoPasswordBox(*box, "dawn")) << program.Report();
+    ASSERT_TRUE(program.Answer(*box, IDOK)) << program.Report();
+    Sleep(driver::Limit(1500));
+    ASSERT_TRUE(program.Running()) << program.Report();
+    EXPECT_TRUE(IsWindow(saver->handle));
+    EXPECT_TRUE(program.MessageBoxes().empty()) << program.Report();
+
+    // The next mouse movement asks again at once: the delay does not start
+    // over. The right password ends the saver.
+    POINT cursor{};
+    ASSERT_TRUE(GetCursorPos(&cursor));
+    ASSERT_TRUE(driver::SendMouseMoveTo(cursor.x + 4, cursor.y + 3));
+    box = program.WaitForMessageBox(STANDIN_VERIFY_CAPTION);
+    ASSERT_TRUE(box) << program.Report();
+    ASSERT_TRUE(TypeIntoPasswordBox(*box, Password)) << program.Report();
+    ASSERT_TRUE(program.Answer(*box, IDOK)) << program.Report();
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
+#endif  // STANDIN_BRIX_PATH
+
+}  // namespace
