@@ -1,45 +1,170 @@
-// The configuration dialog's entry points. The property sheet with the
-// General page is not part of this build yet: the configuration mode
-// checks the resources and reports that nothing was configured.
+// The configuration dialog's host: a dialog that is never shown. Its
+// WM_INITDIALOG builds the property sheet, runs it through the entry's
+// property-sheet runner and ends the host with the sheet's result; while
+// the sheet is open the host relays the pages' change notices.
 #include "config/config_dialog.h"
 
+#include "config/config_host.h"
+#include "config/general_page.h"
+#include "config/general_settings.h"
+#include "monitor/library.h"
+#include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/entry.h"
+#include "saver/run_state.h"
+#include "saver/strings.h"
 
-INT_PTR DoConfigDialog(HWND, BOOL)
+namespace {
+
+constexpr DWORD SheetFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_USECALLBACK;
+static_assert(SheetFlags == 0x18A, "OK and Cancel, no Apply; our icon and callback");
+
+struct IconSource {
+    HINSTANCE module;
+    UINT id;
+};
+
+// The saver's icon before the library's, each looked for in the saver's
+// module before the library's.
+template <typename Loader>
+HICON FirstIcon(Loader load)
+{
+    const IconSource sources[] = {
+        {ModuleInstance, IDI_SAVER},
+        {ScrLibraryInstance, IDI_SAVER},
+        {ModuleInstance, IDI_DUSKLIT},
+        {ScrLibraryInstance, IDI_DUSKLIT},
+    };
+    for (const IconSource &source : sources)
+        if (source.module)
+            if (HICON icon = load(source.module, MAKEINTRESOURCEA(source.id)))
+                return icon;
+    return nullptr;
+}
+
+// LoadIconA hands out one icon per resource, shared by the whole process.
+HICON LoadLargeIcon()
+{
+    return FirstIcon([](HINSTANCE module, LPCSTR id) { return LoadIconA(module, id); });
+}
+
+// A private 16 x 16 copy, destroyed once the sheet has closed.
+HICON LoadSmallIcon()
+{
+    return FirstIcon([](HINSTANCE module, LPCSTR id) {
+        return static_cast<HICON>(LoadImageA(module, id, IMAGE_ICON, 16, 16, LR_DEFAULTCOLOR));
+    });
+}
+
+void FillGeneralPage(PROPSHEETPAGEA_V1 &page, GeneralDialog &settings)
+{
+    page = PROPSHEETPAGEA_V1();
+    page.dwSize = PageRecordSize;
+    page.dwFlags = 0;
+    page.hInstance = ScrLibraryInstance;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
+    page.pfnDlgProc = GeneralDlgProc;
+    page.lParam = reinterpret_cast<LPARAM>(&settings);
+}
+
+void FillSheetHeader(PROPSHEETHEADERA &header, HWND host, HICON icon, const char *caption, SheetPages &pages)
+{
+    header = PROPSHEETHEADERA();
+    header.dwSize = SheetHeaderSize;
+    header.dwFlags = SheetFlags;
+    header.hwndParent = host;
+    header.hInstance = ModuleInstance;
+    header.hIcon = icon;
+    header.pszCaption = caption;
+    header.nPages = 1;
+    header.nStartPage = 0;
+    header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages);
+    header.pfnCallback = SheetCallback;
+}
+
+// Outside any entry no runner is installed; the own-class runner is the
+// plain sheet then.
+INT_PTR ExecuteUserDialog(HWND host, PROPSHEETHEADERA *header)
+{
+    auto runner = HookTable.ExecuteUserDialog ? HookTable.ExecuteUserDialog : OwnClassExecuteUserDialog;
+    return runner(host, header);
+}
+
+// Builds the sheet, runs it and returns its result. Everything it makes
+// (the settings the General page edits, the pages, the icons) lives until
+// the sheet has closed and is released before it returns.
+INT_PTR RunSheet(HWND host)
+{
+    TextBuffer caption;
+    LoadSaverText(IDS_SHEET_CAPTION, caption);
+
+    HICON largeIcon = LoadLargeIcon();
+    if (largeIcon)
+        SendMessageA(host, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(largeIcon));
+    HICON smallIcon = LoadSmallIcon();
+
+    GeneralDialog settings; // reads the registry
+    SheetPages pages = {};
+    FillGeneralPage(pages[0], settings);
+    PROPSHEETHEADERA header;
+    FillSheetHeader(header, host, smallIcon ? smallIcon : largeIcon, caption, pages);
+
+    ScrTrace("Dusklit: DoConfigDialog: about to ExecuteUserDialog");
+    INT_PTR result = ExecuteUserDialog(host, &header);
+    ScrTrace("Dusklit: DoConfigDialog: completed ExecuteUserDialog... cleaning up");
+
+    // The large icon is the process's shared one: destroying it is not
+    // ours to do, and where the platform honoured it, every later LoadIconA
+    // of that resource would hand out a dead icon.
+    if (smallIcon)
+        DestroyIcon(smallIcon);
+    return result;
+}
+
+BOOL OnInitDialog(HWND host, const ConfigHostRecord *record)
+{
+    SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
+    SetWindowLongPtrA(host, DWLP_USER, 0);
+    INT_PTR result = RunSheet(host);
+    HWND owner = GetParent(host);
+    if (owner && IsWindow(owner))
+        SetForegroundWindow(owner);
+    EndDialog(host, result);
+    return TRUE;
+}
+
+// The template is visible, and some dialog managers show such a dialog
+// once WM_INITDIALOG returns even though it has already ended; the host
+// only ever carries the sheet, so it refuses to be shown at all.
+void StayHidden(WINDOWPOS *position)
+{
+    position->flags &= ~SWP_SHOWWINDOW;
+}
+
+} // namespace
+
+INT_PTR CALLBACK ConfigHostDlgProc(HWND host, UINT message, WPARAM, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return OnInitDialog(host, reinterpret_cast<const ConfigHostRecord *>(lParam));
+    case WM_WINDOWPOSCHANGING:
+        StayHidden(reinterpret_cast<WINDOWPOS *>(lParam));
+        return FALSE;
+    case SCRM_SETTINGSCHANGED:
+        RelayChangeNotice(host, reinterpret_cast<const ScrChangeNotice *>(lParam));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+INT_PTR DoConfigDialog(HWND owner, BOOL notifyOwner)
 {
     ScrTrace("Dusklit: DoConfigDialog: starting...");
     ScrCheckResources();
+    ConfigHostRecord record = {notifyOwner ? 1 : 0};
+    INT_PTR result = DialogBoxParamA(ScrLibraryInstance, MAKEINTRESOURCEA(IDD_CONFIG_HOST), owner, ConfigHostDlgProc,
+                                     reinterpret_cast<LPARAM>(&record));
     ScrTrace("Dusklit: ~DoConfigDialog.");
-    return IDCANCEL;
-}
-
-INT_PTR OwnClassExecuteUserDialog(HWND, PROPSHEETHEADERA *)
-{
-    return IDCANCEL;
-}
-
-INT_PTR CallbackExecuteUserDialog(HWND, PROPSHEETHEADERA *)
-{
-    return IDCANCEL;
-}
-
-INT_PTR HostExecuteUserDialog(HWND, PROPSHEETHEADERA *)
-{
-    return IDCANCEL;
-}
-
-INT_PTR OwnClassExecuteAboutDialog(HWND)
-{
-    return IDCANCEL;
-}
-
-INT_PTR CallbackExecuteAboutDialog(HWND)
-{
-    return IDCANCEL;
-}
-
-INT_PTR HostExecuteAboutDialog(HWND)
-{
-    return IDCANCEL;
+    return result;
 }

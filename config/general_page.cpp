@@ -1,8 +1,361 @@
-// First form of the General page: it shows its template and changes
-// nothing yet.
 #include "config/general_page.h"
 
-INT_PTR CALLBACK GeneralDlgProc(HWND, UINT message, WPARAM, LPARAM)
+#include <commctrl.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <initializer_list>
+
+#include "config/context_help.h"
+#include "config/general_logic.h"
+#include "config/general_settings.h"
+#include "monitor/corner_style.h"
+#include "monitor/library.h"
+#include "resource_ids.h"
+#include "saver/debug_output.h"
+#include "saver/prefs.h"
+#include "saver/strings.h"
+
+static_assert(MONITOR_TYPE_CORNERS == MS_CORNERS && MONITOR_TYPE_CORNERS == MonitorTypeCorners,
+              "the page's monitor control edits corners");
+
+namespace {
+
+// The arrows keep the typed delay within this range; typing may go beyond.
+const short ArrowsLowest = 0;
+const short ArrowsHighest = 99;
+
+// Shown in place of the Wait row when the saver's policy text is missing.
+const char FallbackPolicyText[] = "Special password treatment.";
+
+const UINT SensitivityEntries[] = {IDS_SENSITIVITY_HIGH, IDS_SENSITIVITY_NORMAL, IDS_SENSITIVITY_LOW,
+                                   IDS_SENSITIVITY_KEYBOARD};
+const int SensitivityCount = sizeof SensitivityEntries / sizeof SensitivityEntries[0];
+
+// The Wait row, hidden as a whole when the saver has its own password policy.
+const int WaitRow[] = {IDC_WAIT_LABEL, IDC_PASSWORD_DELAY, IDC_PASSWORD_DELAY_ARROWS, IDC_PASSWORD_DELAY_UNIT,
+                       IDC_PASSWORD_DELAY_TAIL};
+
+GeneralDialog *SettingsOf(HWND page)
 {
-    return message == WM_INITDIALOG;
+    return reinterpret_cast<GeneralDialog *>(GetWindowLongPtrA(page, DWLP_USER));
+}
+
+void ShowItem(HWND page, int id, int command)
+{
+    ShowWindow(GetDlgItem(page, id), command);
+}
+
+// A check box that exists only when the saver offers its setting.
+void SetUpOptionalBox(HWND page, int id, LONG checked, LONG offered)
+{
+    CheckDlgButton(page, id, checked ? BST_CHECKED : BST_UNCHECKED);
+    ShowItem(page, id, offered ? SW_SHOW : SW_HIDE);
+    EnableWindow(GetDlgItem(page, id), offered ? TRUE : FALSE);
+}
+
+void SetUpCorners(const GeneralDialog &settings, HWND page)
+{
+    HWND control = GetDlgItem(page, IDC_CORNERS);
+    if (!control)
+        return;
+    int actions[CornerCount];
+    for (int corner = 0; corner < CornerCount; ++corner)
+        actions[corner] = settings.corners[corner];
+    const auto style = static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE));
+    // The control reads its style when it paints; nothing asks for a paint
+    // here because the page is not shown yet.
+    SetWindowLongA(control, GWL_STYLE, static_cast<LONG>(EncodeCorners(style, actions)));
+}
+
+// The corner explanation depends on whether anyone carries out the hot
+// corners. The monitor control warns about a missing agent by itself.
+void SetUpAgentText(HWND page)
+{
+    const LONG agent = GeneralDialog::DetectSystemAgent();
+    AgentPresent = agent;
+    // The providers answer nonzero for a running agent; any such answer
+    // shows the text rather than being taken as some other show command.
+    ShowItem(page, IDC_AGENT_TEXT, agent ? SW_SHOW : SW_HIDE);
+    ShowItem(page, IDC_NO_AGENT_TEXT, agent ? SW_HIDE : SW_SHOW);
+}
+
+// The saver decides about the password itself: the page says so instead of
+// offering a delay.
+void SetUpPasswordPolicy(HWND page)
+{
+    TextBuffer text;
+    const UINT policy = CurrentPrefs.AlwaysRequirePassword ? IDS_ALWAYS_PASSWORD : IDS_NEVER_PASSWORD;
+    SetDlgItemTextA(page, IDC_PASSWORD_POLICY, LoadLibraryText(policy, text) ? text : FallbackPolicyText);
+    for (int id : WaitRow)
+        ShowItem(page, id, SW_HIDE);
+    for (int id : {IDC_PASSWORD_DELAY, IDC_PASSWORD_DELAY_ARROWS, IDC_PASSWORD_DELAY_UNIT})
+        EnableWindow(GetDlgItem(page, id), FALSE);
+    ShowItem(page, IDC_PASSWORD_POLICY, SW_SHOW);
+}
+
+void AddListText(HWND page, int id, const char *text)
+{
+    SendDlgItemMessageA(page, id, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void SetUpPasswordDelay(const GeneralDialog &settings, HWND page)
+{
+    ShowItem(page, IDC_PASSWORD_POLICY, SW_HIDE);
+
+    SendDlgItemMessageA(page, IDC_PASSWORD_DELAY_UNIT, CB_RESETCONTENT, 0, 0);
+    for (UINT unit : {IDS_UNIT_SECONDS, IDS_UNIT_MINUTES}) {
+        TextBuffer text;
+        if (LoadLibraryText(unit, text))
+            AddListText(page, IDC_PASSWORD_DELAY_UNIT, text);
+    }
+    SendDlgItemMessageA(page, IDC_PASSWORD_DELAY_UNIT, CB_SETCURSEL, settings.passwordDelayIndex, 0);
+
+    char number[16];
+    std::snprintf(number, sizeof number, "%i", static_cast<int>(ShownDelay(settings.passwordDelay,
+                                                                            settings.passwordDelayIndex)));
+    SendDlgItemMessageA(page, IDC_PASSWORD_DELAY, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(number));
+
+    SendDlgItemMessageA(page, IDC_PASSWORD_DELAY_ARROWS, UDM_SETRANGE, 0, MAKELONG(ArrowsHighest, ArrowsLowest));
+}
+
+void SetUpSensitivity(const GeneralDialog &settings, HWND page)
+{
+    SendDlgItemMessageA(page, IDC_SENSITIVITY, CB_RESETCONTENT, 0, 0);
+    for (UINT entry : SensitivityEntries) {
+        TextBuffer text;
+        if (!LoadLibraryText(entry, text))
+            continue;
+        text[SensitivityNameLength(text)] = '\0';
+        AddListText(page, IDC_SENSITIVITY, text);
+    }
+    SendDlgItemMessageA(page, IDC_SENSITIVITY, CB_SETCURSEL, settings.mouseThresholdIndex, 0);
+}
+
+// Stores value into field; whether that changed it.
+bool Update(LONG &field, LONG value)
+{
+    const bool changed = field != value;
+    field = value;
+    return changed;
+}
+
+bool ReadCorners(GeneralDialog &settings, HWND page)
+{
+    HWND control = GetDlgItem(page, IDC_CORNERS);
+    if (!control)
+        return false;
+    int actions[CornerCount];
+    DecodeCorners(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE)), actions);
+    bool changed = false;
+    for (int corner = 0; corner < CornerCount; ++corner) {
+        const auto action = static_cast<BYTE>(actions[corner]);
+        changed = changed || settings.corners[corner] != action;
+        settings.corners[corner] = action;
+    }
+    return changed;
+}
+
+LRESULT CurrentSelection(HWND page, int id)
+{
+    return SendDlgItemMessageA(page, id, CB_GETCURSEL, 0, 0);
+}
+
+// The unit first: the number in the box is read in the unit now chosen.
+bool ReadPasswordDelay(GeneralDialog &settings, HWND page)
+{
+    bool changed = false;
+    const LRESULT unit = CurrentSelection(page, IDC_PASSWORD_DELAY_UNIT);
+    if (unit != CB_ERR)
+        changed = Update(settings.passwordDelayIndex, static_cast<LONG>(unit));
+
+    TextBuffer typed = "";
+    SendDlgItemMessageA(page, IDC_PASSWORD_DELAY, WM_GETTEXT, TextBufferSize, reinterpret_cast<LPARAM>(typed));
+    std::int32_t seconds = 0;
+    if (ReadTypedDelay(typed, settings.passwordDelayIndex, seconds))
+        changed = Update(settings.passwordDelay, seconds) || changed;
+    return changed;
+}
+
+bool ReadSensitivity(GeneralDialog &settings, HWND page)
+{
+    bool changed = false;
+    const LRESULT index = CurrentSelection(page, IDC_SENSITIVITY);
+    if (index != CB_ERR)
+        changed = Update(settings.mouseThresholdIndex, static_cast<LONG>(index));
+
+    // The threshold comes from the entry itself, whatever the list shows.
+    LONG entry = settings.mouseThresholdIndex;
+    if (entry < 0)
+        entry = 0;
+    if (entry >= SensitivityCount)
+        entry = SensitivityCount - 1;
+    TextBuffer text;
+    std::int32_t threshold = 0;
+    if (LoadLibraryText(SensitivityEntries[entry], text) && ReadSensitivityThreshold(text, threshold))
+        changed = Update(settings.mouseThreshold, threshold) || changed;
+    return changed;
+}
+
+bool ReadOptionalBox(LONG &field, HWND page, int id)
+{
+    const LRESULT state = SendDlgItemMessageA(page, id, BM_GETSTATE, 0, 0);
+    return Update(field, (state & BST_CHECKED) ? 1 : 0);
+}
+
+void OnInitDialog(HWND page, const PROPSHEETPAGEA *record)
+{
+    ScrTrace("Dusklit: GeneralDlgProc: WM_INITDIALOG. Setting up controls");
+    if (!record || !record->lParam)
+        return;
+    auto *settings = reinterpret_cast<GeneralDialog *>(record->lParam);
+    SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(settings));
+    SetUpControls(settings, page);
+}
+
+// After a cancel the sheet closes for certain, and the page stops listening
+// to its controls: as the sheet goes, the focused control reports losing
+// the focus, and reading the controls then would store again the very
+// values that were just reverted. (After OK the controls show what is
+// stored already; and another page may still refuse OK and keep the sheet
+// open.)
+void StopListening(HWND page)
+{
+    SetWindowLongPtrA(page, DWLP_USER, 0);
+}
+
+void OnApply(GeneralDialog &settings, HWND page)
+{
+    ScrTrace("Dusklit: GeneralDlgProc: PSN_APPLY - remembering current values");
+    // Every change went to the registry as it was made; what is left is to
+    // make it the saved state and tell everyone.
+    settings.Remember();
+    settings.NotifyChanges(page, 1);
+    SetWindowLongPtrA(page, DWLP_MSGRESULT, PSNRET_NOERROR);
+}
+
+void OnReset(GeneralDialog &settings, HWND page)
+{
+    ScrTrace("Dusklit: GeneralDlgProc: PSN_RESET - reverting back");
+    StopListening(page);
+    if (!settings.Revert())
+        return;
+    settings.WriteRegistry();
+    settings.NotifyChanges(page, 0);
+}
+
+BOOL OnNotify(HWND page, const NMHDR *header)
+{
+    GeneralDialog *settings = SettingsOf(page);
+    if (!settings)
+        return TRUE;
+    switch (header->code) {
+    case PSN_SETACTIVE:
+        ScrTrace("Dusklit: GeneralDlgProc: PSN_SETACTIVE - nothing much");
+        return TRUE;
+    case PSN_KILLACTIVE:
+        ScrTrace("Dusklit: GeneralDlgProc: PSN_KILLACTIVE - Validating. Everything is OK");
+        SetWindowLongPtrA(page, DWLP_MSGRESULT, FALSE);
+        return TRUE;
+    case PSN_APPLY:
+        OnApply(*settings, page);
+        return TRUE;
+    case PSN_RESET:
+        OnReset(*settings, page);
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+// Only a new value counts as a change. Focus moving between controls (the
+// sheet opening, the user tabbing) must not store what the controls show:
+// a delay of 90 seconds shown as 1 minute would be stored as 60 by merely
+// opening the sheet.
+bool IsValueChange(WORD code)
+{
+    return code == EN_CHANGE || code == CBN_SELCHANGE || code == BN_CLICKED;
+}
+
+BOOL OnCommand(HWND page, WPARAM wParam, HWND control)
+{
+    GeneralDialog *settings = SettingsOf(page);
+    if (!control || !settings || !IsValueChange(HIWORD(wParam)))
+        return FALSE;
+    ControlChanged(settings, page);
+    return TRUE;
+}
+
+void OnHelp(const HELPINFO *help)
+{
+    ScrTrace("Dusklit: GeneralDlgProc: WM_HELP");
+    ShowGeneralPageHelp(static_cast<HWND>(help->hItemHandle), HELP_WM_HELP, help->iCtrlId == IDC_ACTIVE_CONFIG);
+}
+
+void OnContextMenu(HWND page, HWND target)
+{
+    ScrTrace("Dusklit: GeneralDlgProc: WM_CONTEXTMENU");
+    ShowGeneralPageHelp(target, HELP_CONTEXTMENU, target == GetDlgItem(page, IDC_ACTIVE_CONFIG));
+}
+
+} // namespace
+
+INT_PTR CALLBACK GeneralDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog(page, reinterpret_cast<const PROPSHEETPAGEA *>(lParam));
+        return TRUE;
+    case WM_DESTROY:
+        // The settings belong to the configuration host, which deletes them
+        // once the sheet has closed.
+        ScrTrace("Dusklit: GeneralDlgProc: WM_DESTROY - tidying up");
+        return TRUE;
+    case WM_COMMAND:
+        return OnCommand(page, wParam, reinterpret_cast<HWND>(lParam));
+    case WM_NOTIFY:
+        return OnNotify(page, reinterpret_cast<const NMHDR *>(lParam));
+    case WM_HELP:
+        OnHelp(reinterpret_cast<const HELPINFO *>(lParam));
+        return TRUE;
+    case WM_CONTEXTMENU:
+        OnContextMenu(page, reinterpret_cast<HWND>(wParam));
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+void SetUpControls(GeneralDialog *settings, HWND page)
+{
+    // Filling the controls makes them report changes; they are not the user's.
+    settings->busy = 1;
+    SetUpCorners(*settings, page);
+    SetUpAgentText(page);
+    if (CurrentPrefs.AlwaysRequirePassword || CurrentPrefs.NeverRequirePassword)
+        SetUpPasswordPolicy(page);
+    else
+        SetUpPasswordDelay(*settings, page);
+    SetUpSensitivity(*settings, page);
+    SetUpOptionalBox(page, IDC_MUTE_SOUND, settings->muteSound, CurrentPrefs.Sound);
+    SetUpOptionalBox(page, IDC_ACTIVE_CONFIG, settings->allowActiveConfig, CurrentPrefs.ActiveConfig);
+    settings->busy = 0;
+}
+
+void ControlChanged(GeneralDialog *settings, HWND page)
+{
+    if (settings->busy == 1)
+        return;
+    bool changed = ReadCorners(*settings, page);
+    changed = ReadPasswordDelay(*settings, page) || changed;
+    changed = ReadSensitivity(*settings, page) || changed;
+    if (CurrentPrefs.Sound)
+        changed = ReadOptionalBox(settings->muteSound, page, IDC_MUTE_SOUND) || changed;
+    if (CurrentPrefs.ActiveConfig)
+        changed = ReadOptionalBox(settings->allowActiveConfig, page, IDC_ACTIVE_CONFIG) || changed;
+    if (!changed)
+        return;
+    ScrTrace("Dusklit: GeneralDialog: a control has been changed. Doing registry stuff.");
+    settings->WriteRegistry();
+    settings->NotifyChanges(page, 0);
 }

@@ -1,7 +1,17 @@
 // The General page of the configuration sheet: hot corners on a monitor
 // picture, mouse sensitivity, password delay, mute sound and active
-// configuration. Its PROPSHEETPAGE's lParam is the GeneralDialog it edits.
+// configuration. Its PROPSHEETPAGE's lParam is the GeneralDialog it edits;
+// every change of a control is stored and announced at once, OK makes the
+// values the saved ones and Cancel brings the saved ones back.
 #pragma once
 #include <windows.h>
 
+class GeneralDialog;
+
 INT_PTR CALLBACK GeneralDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Fills the page's controls from the settings' current copy.
+void SetUpControls(GeneralDialog *settings, HWND page);
+// Reads every control back into the current copy; when something changed,
+// stores it and tells the providers and the configuration host.
+void ControlChanged(GeneralDialog *settings, HWND page);

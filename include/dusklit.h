@@ -69,7 +69,9 @@ typedef void(CALLBACK *ScrInitCallback)(HINSTANCE instance);
 /* mode: 0 full-screen window, 1 preview in a monitor control, 2 preview
  * in the window named on the command line. Return the created window. */
 typedef HWND(CALLBACK *ScrCreateWindowHook)(int mode, CREATESTRUCTA *create);
-typedef INT_PTR(CALLBACK *ScrPropertySheetHook)(HWND configHost, PROPSHEETHEADERA *header);
+/* notifyOwner: the sheet runs over a running saver (active configuration),
+ * which is told of every change. */
+typedef INT_PTR(CALLBACK *ScrPropertySheetHook)(HWND configHost, PROPSHEETHEADERA *header, LONG notifyOwner);
 typedef INT_PTR(CALLBACK *ScrAboutHook)(HWND owner);
 typedef INT_PTR(CALLBACK *ScrChangePasswordHook)(HWND parent);
 

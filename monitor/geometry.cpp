@@ -100,3 +100,34 @@ MonitorRect ComputeScreenArea(const ScreenCorners &corners)
     return {corners.x[CornerTopLeft], corners.y[CornerTopLeft], corners.x[CornerBottomRight],
             corners.y[CornerBottomRight]};
 }
+
+int HitCornerSquare(const MonitorRect (&squares)[CornerCount], int x, int y)
+{
+    int hit = -1;
+    for (int corner = 0; corner < CornerCount; ++corner) {
+        const MonitorRect &square = squares[corner];
+        if (x >= square.left && x < square.right && y >= square.top && y < square.bottom)
+            hit = corner;
+    }
+    return hit;
+}
+
+bool HasSize(const MonitorRect &rect, int width, int height)
+{
+    return static_cast<std::int64_t>(rect.right) - rect.left == width &&
+           static_cast<std::int64_t>(rect.bottom) - rect.top == height;
+}
+
+MonitorPoint RectCentre(const MonitorRect &rect)
+{
+    // Summed in 64 bits: a window far off either end of the coordinate
+    // range still has a centre between its edges.
+    return {static_cast<int>((static_cast<std::int64_t>(rect.left) + rect.right) / 2),
+            static_cast<int>((static_cast<std::int64_t>(rect.top) + rect.bottom) / 2)};
+}
+
+MonitorPoint PlaceAboutCentre(MonitorPoint centre, int width, int height)
+{
+    return {Wrap(static_cast<std::int64_t>(centre.x) - width / 2),
+            Wrap(static_cast<std::int64_t>(centre.y) - height / 2)};
+}

@@ -48,3 +48,24 @@ void ComputeCornerSquares(const ScreenCorners &corners, int markWidth, int markH
 // The screen spans from the top-left to the bottom-right corner; the other
 // two corners take no part in it.
 MonitorRect ComputeScreenArea(const ScreenCorners &corners);
+
+struct MonitorPoint {
+    int x;
+    int y;
+};
+
+// The corner whose square holds the point, or -1 for none. A square holds
+// the points from its left and top edges up to, not including, its right
+// and bottom ones; should squares overlap, the last in corner order wins.
+int HitCornerSquare(const MonitorRect (&squares)[CornerCount], int x, int y);
+
+// Whether a rectangle already has the given size.
+bool HasSize(const MonitorRect &rect, int width, int height);
+
+// The middle of a rectangle, each half rounded toward zero.
+MonitorPoint RectCentre(const MonitorRect &rect);
+
+// The top-left corner of a width x height rectangle about a centre (the
+// halves of the size rounded toward zero), so that a rectangle of any size
+// can be replaced by one of the picture's size in the same place.
+MonitorPoint PlaceAboutCentre(MonitorPoint centre, int width, int height);

@@ -1,17 +1,110 @@
+#include "monitor/monitor_control.h"
+
+#include <windowsx.h>
+
+#include "dusklit.h"
+#include "monitor/corner_style.h"
+#include "monitor/geometry.h"
 #include "monitor/library.h"
 
-// The monitor control's two window procedures. The classes are registered
-// with these procedures from the start so that their names never change;
-// until the control's drawing, corner menus and preview frame are in place
-// both windows behave as plain windows and leave every message to the
-// system.
+// The monitor control and its inner screen window. The control has no
+// memory of its own: its state is its style, and what it draws with
+// belongs to the library. It takes the picture's size once, at creation.
+
+static_assert(MS_TYPEMASK == MonitorTypeMask && MS_PREVIEW == MonitorTypePreview &&
+                  MS_CORNERS == MonitorTypeCorners && MS_CORNERMASK == CornerFieldsMask,
+              "the public style names and the control's decoding agree");
+
+namespace {
+
+const char ScreenWindowTitle[] = "Monitor window";
+
+// A dialog template places the control with a size in dialog units; the
+// picture has a size in pixels. The control keeps the template's centre
+// and takes the picture's size.
+void FitToPicture(HWND control)
+{
+    RECT bounds;
+    if (!GetWindowRect(control, &bounds))
+        return;
+    const MonitorRect rect = {bounds.left, bounds.top, bounds.right, bounds.bottom};
+    if (HasSize(rect, PictureSize.cx, PictureSize.cy))
+        return;
+    const MonitorPoint centre = RectCentre(rect);
+    POINT at = {centre.x, centre.y};
+    // A child is placed in its parent's client area; a top-level control
+    // (whose GetParent is its owner, if any) stays in screen coordinates.
+    if (GetWindowLongA(control, GWL_STYLE) & WS_CHILD)
+        ScreenToClient(GetParent(control), &at);
+    const MonitorPoint topLeft = PlaceAboutCentre({at.x, at.y}, PictureSize.cx, PictureSize.cy);
+    MoveWindow(control, topLeft.x, topLeft.y, PictureSize.cx, PictureSize.cy, FALSE);
+}
+
+// The window a preview goes into lies exactly over the picture's screen
+// and carries the control's identifier.
+void CreateScreenWindow(HWND control)
+{
+    const LONG id = GetWindowLongA(control, GWL_ID);
+    CreateWindowExA(0, DUSKLIT_MONITOR_WINDOW_CLASS, ScreenWindowTitle, WS_CHILD | WS_VISIBLE,
+                    ScreenArea.left, ScreenArea.top, ScreenArea.right - ScreenArea.left,
+                    ScreenArea.bottom - ScreenArea.top, control,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ScrLibraryInstance,
+                    nullptr);
+}
+
+void OnCreate(HWND control)
+{
+    FitToPicture(control);
+    if (HasScreenWindow(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE))))
+        CreateScreenWindow(control);
+}
+
+// Until a preview covers it, the screen shows the desktop's colour.
+void FillWithDesktopColour(HWND screen, HDC dc)
+{
+    RECT client;
+    GetClientRect(screen, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BACKGROUND));
+}
+
+// A parent hears WM_DESTROY before its children, so the preview's timer
+// thread stops while the preview still exists and can still be ticked.
+void StopPreviewTimer(HWND screen)
+{
+    if (HWND preview = GetWindow(screen, GW_CHILD))
+        ScrStopTimer(preview);
+}
+
+} // namespace
 
 LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        return 0;
+    case WM_PAINT:
+        PaintMonitorControl(window);
+        return 0;
+    case WM_COMMAND:
+        RunCornerCommand(window, LOWORD(wParam));
+        return 0;
+    case WM_LBUTTONDOWN:
+        OpenCornerMenuAt(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
 LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    switch (message) {
+    case WM_ERASEBKGND:
+        FillWithDesktopColour(window, reinterpret_cast<HDC>(wParam));
+        return 1;
+    case WM_DESTROY:
+        StopPreviewTimer(window);
+        break;
+    }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -23,6 +23,10 @@
 #define IDD_GENERAL_PAGE  3601
 #define IDD_ABOUT         3602
 
+/* Controls of the hidden configuration host (3600) and the About box (3602) */
+#define IDC_HOST_CHILD    3638 /* the host's one static, "ctrlchild" */
+#define IDC_ABOUT_GROUP   10   /* group box whose caption receives the version; also in a saver's 2004 */
+
 /* Strings: the separate previewer */
 #define IDS_PREVIEWER_NAME          50
 #define IDS_PREVIEWER_NOT_STARTED   51
@@ -78,6 +82,25 @@
 #define IDS_ALWAYS_PASSWORD         3540
 #define IDS_NEVER_PASSWORD          3541
 #define IDS_HELP_FILE               3560
+
+/* Controls: the General page (3601), in template order */
+#define IDC_AGENT_TEXT              3638 /* hot corners explained: the System Agent runs */
+#define IDC_NO_AGENT_TEXT           3639 /* hot corners need the System Agent */
+#define IDC_DISMISS_GROUP           3630
+#define IDC_SENSITIVITY_LABEL       3631
+#define IDC_SENSITIVITY             3632
+#define IDC_WAIT_LABEL              3633
+#define IDC_PASSWORD_DELAY          3634
+#define IDC_PASSWORD_DELAY_ARROWS   3635
+#define IDC_PASSWORD_DELAY_UNIT     3636
+#define IDC_PASSWORD_DELAY_TAIL     3637
+#define IDC_PASSWORD_POLICY         3644 /* replaces the Wait row 3633 to 3637 */
+#define IDC_CORNERS                 3640 /* the monitor control */
+/* Its style bits: MS_CORNERS of dusklit.h, which resource scripts cannot
+ * include; config/general_page.cpp checks that the two agree. */
+#define MONITOR_TYPE_CORNERS        0x0002
+#define IDC_MUTE_SOUND              3641
+#define IDC_ACTIVE_CONFIG           3643
 
 /* Menu items */
 #define IDM_ABOUT                   3500 /* the sheet's system-menu item */

@@ -196,3 +196,72 @@ TEST(MonitorGeometry, OversizedNumbersWrapWithoutOverflow)
     ExpectRect(squares[CornerBottomRight], INT_MAX - 23, INT_MAX - 21, INT_MIN, INT_MIN,
                "bottom-right");
 }
+
+TEST(MonitorGeometry, ClickHitsOnlyInsideASquare)
+{
+    ScreenCorners corners;
+    ASSERT_EQ(8, ReadScreenCorners(ListedCorners, corners));
+    MonitorRect squares[CornerCount];
+    ComputeCornerSquares(corners, MarkWidth, MarkHeight, squares);
+
+    // Each square's first and last pixel hit it; one step beyond its right
+    // or bottom edge, or before its left or top edge, misses.
+    for (int corner = 0; corner < CornerCount; ++corner) {
+        const MonitorRect &s = squares[corner];
+        EXPECT_EQ(corner, HitCornerSquare(squares, s.left, s.top)) << corner;
+        EXPECT_EQ(corner, HitCornerSquare(squares, s.right - 1, s.bottom - 1)) << corner;
+        EXPECT_EQ(-1, HitCornerSquare(squares, s.right, s.top)) << corner;
+        EXPECT_EQ(-1, HitCornerSquare(squares, s.left, s.bottom)) << corner;
+        EXPECT_EQ(-1, HitCornerSquare(squares, s.left - 1, s.top)) << corner;
+        EXPECT_EQ(-1, HitCornerSquare(squares, s.left, s.top - 1)) << corner;
+    }
+    EXPECT_EQ(-1, HitCornerSquare(squares, 92, 73)); // the middle of the screen
+    EXPECT_EQ(-1, HitCornerSquare(squares, 0, 0));
+    EXPECT_EQ(-1, HitCornerSquare(squares, -20, -20));
+
+    // Empty squares, as when the corners' text is missing, hold nothing.
+    MonitorRect empty[CornerCount] = {};
+    EXPECT_EQ(-1, HitCornerSquare(empty, 0, 0));
+
+    // Should squares overlap, the later corner wins.
+    MonitorRect overlapping[CornerCount] = {
+        {0, 0, 10, 10}, {5, 5, 15, 15}, {100, 100, 110, 110}, {8, 8, 9, 9}};
+    EXPECT_EQ(0, HitCornerSquare(overlapping, 2, 2));
+    EXPECT_EQ(1, HitCornerSquare(overlapping, 6, 6));
+    EXPECT_EQ(3, HitCornerSquare(overlapping, 8, 8));
+}
+
+TEST(MonitorGeometry, PictureSizedRectangleKeepsTheCentre)
+{
+    // The General page's control: 20 x 20 dialog units become some small
+    // rectangle, replaced by 184 x 170 about the same centre.
+    const MonitorRect placed = {200, 150, 231, 183};
+    EXPECT_FALSE(HasSize(placed, 184, 170));
+    const MonitorPoint centre = RectCentre(placed);
+    EXPECT_EQ(215, centre.x);
+    EXPECT_EQ(166, centre.y);
+    const MonitorPoint topLeft = PlaceAboutCentre(centre, 184, 170);
+    EXPECT_EQ(215 - 92, topLeft.x);
+    EXPECT_EQ(166 - 85, topLeft.y);
+
+    // A rectangle already of the picture's size ends where it was.
+    const MonitorRect exact = {10, 20, 194, 190};
+    EXPECT_TRUE(HasSize(exact, 184, 170));
+    const MonitorPoint again = PlaceAboutCentre(RectCentre(exact), 184, 170);
+    EXPECT_EQ(10, again.x);
+    EXPECT_EQ(20, again.y);
+
+    // Same width, other height (and the reverse) is not the picture's size.
+    EXPECT_FALSE(HasSize({0, 0, 184, 171}, 184, 170));
+    EXPECT_FALSE(HasSize({0, 0, 183, 170}, 184, 170));
+
+    // Halves round toward zero, also left of and above the origin.
+    EXPECT_EQ(-2, RectCentre({-5, -5, 0, 0}).x);
+    EXPECT_EQ(2, RectCentre({0, 0, 5, 5}).y);
+    EXPECT_EQ(-1 - 2, PlaceAboutCentre({-1, 0}, 5, 4).x);
+
+    // Edges at the ends of the range have a centre between them.
+    const MonitorPoint far = RectCentre({INT_MAX - 1, INT_MIN, INT_MAX, INT_MIN + 2});
+    EXPECT_EQ(INT_MAX - 1, far.x);
+    EXPECT_EQ(INT_MIN + 1, far.y);
+}

@@ -1,0 +1,41 @@
+// Inside the configuration dialog: the hidden host dialog, the property
+// sheet it runs, and the relay of change notices from the pages to the
+// owner window and to the previews shown on the sheet.
+#pragma once
+#include <windows.h>
+#include <prsht.h>
+
+#include "dusklit.h"
+
+// What DoConfigDialog hands the host as its creation parameter; the host
+// keeps the pointer in GWLP_USERDATA. Lives on DoConfigDialog's stack.
+struct ConfigHostRecord {
+    LONG notifyOwner; // nonzero: relay every change to the owner window
+};
+
+// The host dialog (template 3600). Its DWLP_USER slot holds the sheet's
+// own window procedure once SheetCallback has subclassed the sheet.
+INT_PTR CALLBACK ConfigHostDlgProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Hands a page's change notice on, as the notice's route bits and the
+// host's record allow.
+void RelayChangeNotice(HWND host, const ScrChangeNotice *notice);
+
+// The sheet's callback: adds "&About" to the sheet's system menu and puts
+// SheetSubclassProc in front of the sheet's procedure. Returns 0.
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM lParam);
+LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The saver's own page (template 2003): hides the template's own OK and
+// Cancel, then leaves every message to the saver's ConfigDialogProc.
+INT_PTR CALLBACK SaverPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The sheet's pages in their first, 40-byte form: the General page, and
+// room for the saver's page that an executor may add.
+constexpr int SheetPageSlots = 2;
+using SheetPages = PROPSHEETPAGEA_V1[SheetPageSlots];
+// The first forms of the page record and the sheet header are 40 bytes
+// each (PROPSHEETPAGEA_V1_SIZE, PROPSHEETHEADERA_V1_SIZE).
+constexpr DWORD PageRecordSize = 40;
+constexpr DWORD SheetHeaderSize = 40;
+static_assert(sizeof(PROPSHEETPAGEA_V1) == PageRecordSize, "page records keep their first form");

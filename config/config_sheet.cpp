@@ -1,0 +1,85 @@
+// The property sheet as the host shapes it: "&About" in its system menu,
+// answered by a procedure put in front of the sheet's own, and the saver's
+// page stripped of the OK and Cancel buttons that the sheet already has.
+#include "config/config_dialog.h"
+#include "config/config_host.h"
+#include "resource_ids.h"
+#include "saver/prefs.h"
+#include "saver/run_state.h"
+#include "saver/strings.h"
+
+namespace {
+
+void AddAboutItem(HWND sheet)
+{
+    TextBuffer text;
+    if (!LoadLibraryText(IDS_ABOUT_MENU_ITEM, text))
+        return;
+    if (HMENU menu = GetSystemMenu(sheet, FALSE)) {
+        AppendMenuA(menu, MF_SEPARATOR, 1, nullptr);
+        AppendMenuA(menu, MF_STRING, IDM_ABOUT, text);
+    }
+}
+
+// The sheet's own procedure is kept in the host's DWLP_USER slot; it is
+// stored before the sheet is switched over, so no message finds it empty.
+void SubclassSheet(HWND sheet)
+{
+    LONG_PTR own = GetWindowLongPtrA(sheet, GWLP_WNDPROC);
+    SetWindowLongPtrA(GetParent(sheet), DWLP_USER, own);
+    SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetSubclassProc));
+}
+
+WNDPROC SheetOwnProc(HWND sheet)
+{
+    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(GetParent(sheet), DWLP_USER));
+}
+
+// Outside any entry no runner is installed; the own-class runner is the
+// library's About box then.
+INT_PTR ExecuteAboutDialog(HWND sheet)
+{
+    auto runner = HookTable.ExecuteAboutDialog ? HookTable.ExecuteAboutDialog : OwnClassExecuteAboutDialog;
+    return runner(sheet);
+}
+
+// Hidden first, then disabled, Cancel before OK in both passes.
+void RemoveTemplateButtons(HWND page)
+{
+    const int ids[] = {IDCANCEL, IDOK};
+    for (int id : ids)
+        if (HWND button = GetDlgItem(page, id))
+            ShowWindow(button, SW_HIDE);
+    for (int id : ids)
+        if (HWND button = GetDlgItem(page, id))
+            EnableWindow(button, FALSE);
+}
+
+} // namespace
+
+int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
+{
+    if (message != PSCB_INITIALIZED || CurrentPrefs.NoAbout)
+        return 0;
+    AddAboutItem(sheet);
+    SubclassSheet(sheet);
+    return 0;
+}
+
+LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    WNDPROC own = SheetOwnProc(sheet);
+    if (message == WM_DESTROY && own)
+        SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+    if (message == WM_SYSCOMMAND && wParam == IDM_ABOUT)
+        ExecuteAboutDialog(sheet);
+    return own ? CallWindowProcA(own, sheet, message, wParam, lParam) : DefWindowProcA(sheet, message, wParam, lParam);
+}
+
+INT_PTR CALLBACK SaverPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        RemoveTemplateButtons(page);
+    DLGPROC saverProc = EntryArgs.ConfigDialogProc;
+    return saverProc ? saverProc(page, message, wParam, lParam) : FALSE;
+}

@@ -1,0 +1,223 @@
+// The configuration sheet as DoConfigDialog opens it: the hidden host, the
+// pages, the relay of change notices to the owner and to previews inside
+// monitor controls, and "&About" in the sheet's system menu. Every sheet is
+// the real property sheet, answered by a second thread.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "config/config_dialog.h"
+#include "config/config_host.h"
+#include "resource_ids.h"
+#include "saver/run_state.h"
+#include "tests/config/sheet_harness.h"
+
+namespace {
+
+constexpr LONG TagLive = 7001;
+constexpr WPARAM LiveCode = 0xD001;
+constexpr WPARAM AppliedCode = 0xE001;
+// The sheet's Apply button.
+constexpr int ApplyButtonId = 0x3021;
+
+void ExpectOneNotice(HWND window, WPARAM code, LONG tag, const char *who)
+{
+    std::vector<ReceivedNotice> got = NoticesFor(window);
+    ASSERT_EQ(got.size(), 1u) << who;
+    EXPECT_EQ(got[0].code, code) << who;
+    ASSERT_TRUE(got[0].hadData) << who;
+    const ScrGeneralSettings expected = ExpectedBlock(tag);
+    EXPECT_EQ(std::memcmp(&got[0].block, &expected, sizeof expected), 0) << who;
+}
+
+// Which notices (by their tag) a window received, in order.
+std::vector<LONG> TagsFor(HWND window)
+{
+    std::vector<LONG> tags;
+    for (const ReceivedNotice &notice : NoticesFor(window))
+        tags.push_back(notice.hadData ? notice.block.passwordDelay : -1);
+    return tags;
+}
+
+class ConfigSheet : public SheetTest {};
+
+// From the command line: the saver's page first, previews hear of a change,
+// the owner does not.
+TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
+{
+    EntryArgs.ConfigDialogProc = TestConfigDialogProc;
+    struct {
+        std::string hostClass, hostCaption, hostChild;
+        bool hostVisible = true;
+        HICON hostIcon = nullptr, sheetIcon = nullptr;
+        int pages = 0;
+        bool onSaverPage = false, okHidden = false, okDisabled = false, cancelHidden = false,
+             cancelDisabled = false, applyShown = true, sheetOkShown = false;
+    } seen;
+    ShownDialogs shown;
+    INT_PTR result = RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
+        HWND host = SheetHost(sheet);
+        seen.hostClass = ClassOf(host);
+        seen.hostCaption = WindowText(host);
+        seen.hostChild = WindowText(GetDlgItem(host, IDC_HOST_CHILD));
+        seen.hostVisible = IsWindowVisible(host) != 0;
+        seen.hostIcon = reinterpret_cast<HICON>(SendMessageA(host, WM_GETICON, ICON_BIG, 0));
+        seen.sheetIcon = reinterpret_cast<HICON>(SendMessageA(sheet, WM_GETICON, ICON_SMALL, 0));
+        seen.pages = SheetPageCount(sheet);
+        HWND page = SheetCurrentPage(sheet);
+        seen.onSaverPage = page && page == TestPage.page;
+        seen.okHidden = !IsWindowVisible(GetDlgItem(page, IDOK));
+        seen.okDisabled = !IsWindowEnabled(GetDlgItem(page, IDOK));
+        seen.cancelHidden = !IsWindowVisible(GetDlgItem(page, IDCANCEL));
+        seen.cancelDisabled = !IsWindowEnabled(GetDlgItem(page, IDCANCEL));
+        seen.applyShown = IsWindowVisible(GetDlgItem(sheet, ApplyButtonId)) != 0;
+        seen.sheetOkShown = IsWindowVisible(GetDlgItem(sheet, IDOK)) && IsWindowVisible(GetDlgItem(sheet, IDCANCEL));
+        SendMessageA(page, PageRequestChange, 0, TagLive);
+        user.Press(sheet, IDCANCEL);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_EQ(result, 0) << "Cancel";
+
+    EXPECT_EQ(seen.hostClass, "#32770");
+    EXPECT_EQ(seen.hostCaption, "Only used to call main dialog - never displayed");
+    EXPECT_EQ(seen.hostChild, "ctrlchild");
+    EXPECT_FALSE(seen.hostVisible);
+    EXPECT_EQ(shown.Captions(), std::vector<std::string>{SheetCaption}) << "the host is never shown";
+    // The saver's icon 100 comes before the library's 199.
+    EXPECT_EQ(seen.hostIcon, LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_SAVER)));
+    EXPECT_NE(seen.sheetIcon, nullptr);
+
+    EXPECT_EQ(seen.pages, 2);
+    EXPECT_TRUE(seen.onSaverPage);
+    EXPECT_TRUE(seen.okHidden && seen.okDisabled);
+    EXPECT_TRUE(seen.cancelHidden && seen.cancelDisabled);
+    EXPECT_FALSE(seen.applyShown);
+    EXPECT_TRUE(seen.sheetOkShown);
+
+    EXPECT_TRUE(NoticesFor(owner_).empty());
+    ExpectOneNotice(TestPage.preview, LiveCode, TagLive, "preview in a monitor control");
+    // Seen through the nested dialog once, not once per level.
+    ExpectOneNotice(TestPage.nestedPreview, LiveCode, TagLive, "preview inside a nested dialog");
+    EXPECT_TRUE(NoticesFor(TestPage.emptyScreen).empty()) << "a screen window is no preview";
+    EXPECT_TRUE(NoticesFor(TestPage.strayParent).empty());
+    EXPECT_TRUE(NoticesFor(TestPage.strayChild).empty()) << "not inside a monitor control";
+}
+
+// Over a running saver: the owner hears each change and the apply.
+TEST_F(ConfigSheet, ActiveConfigurationRelaysChangesAndOkToTheOwner)
+{
+    EntryArgs.ConfigDialogProc = TestConfigDialogProc;
+    INT_PTR result = RunSheet(owner_, TRUE, [&](DialogAnswerer &user, HWND sheet) {
+        SendMessageA(SheetCurrentPage(sheet), PageRequestChange, 0, TagLive);
+        user.Press(sheet, IDOK);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_EQ(result, 1) << "OK";
+
+    std::vector<ReceivedNotice> owner = NoticesFor(owner_);
+    ASSERT_EQ(owner.size(), 2u);
+    EXPECT_EQ(owner[0].code, LiveCode);
+    EXPECT_EQ(owner[0].block.passwordDelay, TagLive);
+    EXPECT_EQ(owner[1].code, AppliedCode);
+    const ScrGeneralSettings applied = ExpectedBlock(TagApplied);
+    EXPECT_EQ(std::memcmp(&owner[1].block, &applied, sizeof applied), 0);
+    EXPECT_EQ(TagsFor(TestPage.preview), (std::vector<LONG>{TagLive, TagApplied}));
+    EXPECT_EQ(TagsFor(TestPage.nestedPreview), (std::vector<LONG>{TagLive, TagApplied}));
+    // The owner hears first.
+    ASSERT_GE(NoticeLog().size(), 1u);
+    EXPECT_EQ(NoticeLog()[0].window, owner_);
+}
+
+// The route bits of a notice, the NoPreviewRelay preference, and notices
+// that name no sheet, another process's window (the desktop, above every
+// window of the sheet), or are no notice at all.
+TEST_F(ConfigSheet, RouteBitsChooseWhoHears)
+{
+    EntryArgs.ConfigDialogProc = TestConfigDialogProc;
+    RunSheet(owner_, TRUE, [&](DialogAnswerer &user, HWND sheet) {
+        HWND page = SheetCurrentPage(sheet);
+        SendNotice(sheet, sheet, SCRCHANGE_GENERAL, 1);                        // neither bit: both
+        SendNotice(sheet, sheet, SCRCHANGE_TOOWNER | SCRCHANGE_GENERAL, 2);    // owner only
+        SendNotice(sheet, sheet, SCRCHANGE_TOPREVIEWS | SCRCHANGE_GENERAL, 3); // previews only
+        SendNotice(sheet, nullptr, SCRCHANGE_GENERAL, 4);                      // no sheet to walk
+        SendNotice(sheet, GetDesktopWindow(), SCRCHANGE_GENERAL, 5);           // another process's window
+        SendMessageA(SheetHost(sheet), SCRM_SETTINGSCHANGED, 0, 0);
+        SendMessageA(page, PageRequestPreviewRelay, 1, 0);
+        SendNotice(sheet, sheet, SCRCHANGE_GENERAL, 6); // previews switched off
+        SendMessageA(page, PageRequestPreviewRelay, 0, 0);
+        user.Press(sheet, IDCANCEL);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_EQ(TagsFor(owner_), (std::vector<LONG>{1, 2, 4, 5, 6}));
+    EXPECT_EQ(TagsFor(TestPage.preview), (std::vector<LONG>{1, 3}));
+    EXPECT_EQ(TagsFor(TestPage.nestedPreview), (std::vector<LONG>{1, 3}));
+    ASSERT_FALSE(NoticesFor(owner_).empty());
+    EXPECT_EQ(NoticesFor(owner_)[0].code, static_cast<WPARAM>(SCRCHANGE_GENERAL));
+}
+
+// Without a page of the saver's the sheet has the General page alone;
+// "&About" sits in its system menu and opens the library's About box.
+TEST_F(ConfigSheet, AboutItemOpensTheAboutBox)
+{
+    struct {
+        int pages = 0;
+        std::string item, separatorText;
+        UINT separatorState = 0;
+        bool subclassed = false, ownProcKept = false;
+        HWND about = nullptr, aboutOwner = nullptr;
+        std::string aboutGroup;
+        bool aboutClosed = false;
+    } seen;
+    HWND sheetSeen = nullptr;
+    RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
+        sheetSeen = sheet;
+        seen.pages = SheetPageCount(sheet);
+        HMENU menu = GetSystemMenu(sheet, FALSE);
+        seen.item = MenuItemText(menu, IDM_ABOUT);
+        const int count = GetMenuItemCount(menu);
+        seen.separatorState = GetMenuState(menu, count - 2, MF_BYPOSITION);
+        seen.separatorText = MenuItemText(menu, 1);
+        seen.subclassed = GetWindowLongPtrA(sheet, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(SheetSubclassProc);
+        seen.ownProcKept = GetWindowLongPtrA(SheetHost(sheet), DWLP_USER) != 0;
+
+        PostMessageA(sheet, WM_SYSCOMMAND, IDM_ABOUT, 0);
+        seen.about = user.WaitForDialog("About Dusklit", IDC_ABOUT_GROUP);
+        seen.aboutOwner = GetWindow(seen.about, GW_OWNER);
+        seen.aboutGroup = WindowText(GetDlgItem(seen.about, IDC_ABOUT_GROUP));
+        user.Press(seen.about, IDOK);
+        seen.aboutClosed = user.WaitFor([&] { return !IsWindow(seen.about); });
+        user.Press(sheet, IDCANCEL);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_EQ(seen.pages, 1);
+    EXPECT_EQ(seen.item, "&About");
+    EXPECT_TRUE(seen.separatorState & MF_SEPARATOR);
+    EXPECT_TRUE(seen.subclassed);
+    EXPECT_TRUE(seen.ownProcKept);
+    ASSERT_NE(seen.about, nullptr);
+    EXPECT_EQ(seen.aboutOwner, sheetSeen);
+    EXPECT_EQ(seen.aboutGroup, "Dusklit v1.5s");
+    EXPECT_TRUE(seen.aboutClosed);
+}
+
+TEST_F(ConfigSheet, NoAboutLeavesMenuAndProcedureAlone)
+{
+    SetPref(&ScrPrefs::NoAbout, 1);
+    struct {
+        std::string item = "unread";
+        LONG_PTR procedure = 0, hostSlot = -1;
+    } seen;
+    RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
+        seen.item = MenuItemText(GetSystemMenu(sheet, FALSE), IDM_ABOUT);
+        seen.procedure = GetWindowLongPtrA(sheet, GWLP_WNDPROC);
+        seen.hostSlot = GetWindowLongPtrA(SheetHost(sheet), DWLP_USER);
+        user.Press(sheet, IDCANCEL);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_EQ(seen.item, "(none)");
+    EXPECT_NE(seen.procedure, reinterpret_cast<LONG_PTR>(SheetSubclassProc));
+    EXPECT_NE(seen.procedure, 0);
+    EXPECT_EQ(seen.hostSlot, 0);
+}
+
+} // namespace

@@ -1,0 +1,15 @@
+/* Ids of the test saver's own page (2003) and About box (2004), shared by
+ * tests/config/test_saver.rc and the tests. Plain #defines: windres reads
+ * this file too. */
+#ifndef DUSKLIT_TEST_SAVER_IDS_H
+#define DUSKLIT_TEST_SAVER_IDS_H
+
+#define IDC_TEST_PREVIEW_MONITOR 2101 /* gets a hand-made screen and preview */
+#define IDC_TEST_EMPTY_MONITOR   2102 /* gets a screen window but no preview */
+#define IDC_TEST_LABEL           2103
+
+#define TEST_SAVER_PAGE_CAPTION  "Test Saver"
+#define TEST_SAVER_ABOUT_CAPTION "About Test Saver"
+#define TEST_SAVER_ABOUT_GROUP   "Test Saver"
+
+#endif
