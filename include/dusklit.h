@@ -194,6 +194,19 @@ LRESULT CALLBACK DefHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 #define MS_CBOTLEFTNEV  0x800
 #define MS_CORNERMASK   0xFF0
 
+/* A live preview of the running saver inside window: inside the screen of
+ * an MS_PREVIEW monitor control, or filling any other window. Returns the
+ * preview window, or NULL (for a monitor control of another type). Call it
+ * from the saver's own configuration page while the framework runs. */
+HWND WINAPI CreatePreview(HWND window);
+
+/* The loadable-library form (dusklit.dll) describes the monitor control to
+ * a dialog editor; DUSKLIT_CONTROL_INFO_EXPORT names the export. The
+ * record is the editor's custom-control information record (CCINFOA);
+ * returns the number of control kinds described, 1. */
+#define DUSKLIT_CONTROL_INFO_EXPORT "ScrMonitorControlInfo"
+UINT WINAPI ScrMonitorControlInfo(void *controlInfo);
+
 #define DUSKLIT_MONITOR_CLASS        "DusklitMonitorClass"
 #define DUSKLIT_MONITOR_WINDOW_CLASS "DusklitMonitorWindowClass"
 
