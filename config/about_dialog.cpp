@@ -18,11 +18,57 @@ constexpr int GroupCaptionSize = 160;
 constexpr int GroupCaptionLimit = 99; // what is read of the template's caption
 
 // The loadable library (dusklit.dll) names its version in its own version
-// resource, the "FileVersion" string. This build produces no such library,
-// so this form has no version to report.
-int LibraryFileVersion(char *, int)
+// resource: the "FileVersion" string of the first language and code page
+// that the resource lists.
+constexpr int ModuleFileSize = 400;
+
+// The version text inside a file's version information, or false.
+bool FindFileVersion(const void *data, const char *&version, UINT &length)
 {
-    return 0;
+    DWORD *translation = nullptr;
+    UINT translationBytes = 0;
+    if (!VerQueryValueA(data, "\\VarFileInfo\\Translation", reinterpret_cast<void **>(&translation),
+                        &translationBytes) ||
+        translationBytes < sizeof *translation)
+        return false;
+    // Each entry holds the language in its low half and the code page in
+    // its high half; the block's name has the language first.
+    const DWORD languageFirst = (*translation << 16) | (*translation >> 16);
+    char path[64];
+    wsprintfA(path, "\\StringFileInfo\\%08lx\\%s", languageFirst, "FileVersion");
+    void *text = nullptr;
+    if (!VerQueryValueA(data, path, &text, &length))
+        return false;
+    version = static_cast<const char *>(text);
+    return true;
+}
+
+int LibraryFileVersion(char *buffer, int maxLength)
+{
+    char file[ModuleFileSize] = "";
+    GetModuleFileNameA(ScrLibraryInstance, file, ModuleFileSize - 1);
+    DWORD handle = 0;
+    const DWORD size = GetFileVersionInfoSizeA(file, &handle);
+    if (size == 0)
+        return 0;
+    void *data = HeapAlloc(GetProcessHeap(), 0, size);
+    if (!data)
+        return 0;
+    int result = 0;
+    const char *version = nullptr;
+    UINT length = 0;
+    if (GetFileVersionInfoA(file, handle, size, data) && FindFileVersion(data, version, length)) {
+        // Without a buffer only the length is reported: the resource's own
+        // count, which includes the terminating zero.
+        if (!buffer)
+            result = static_cast<int>(length);
+        else if (maxLength > 0) {
+            lstrcpynA(buffer, version, maxLength);
+            result = lstrlenA(buffer);
+        }
+    }
+    HeapFree(GetProcessHeap(), 0, data);
+    return result;
 }
 
 void AppendVersion(HWND dialog)

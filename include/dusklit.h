@@ -12,8 +12,13 @@
  * The framework reads the screen-saver switches from the command line
  * (/s run, /p N preview inside window N, /c configure, /a change password,
  * nothing at all: configure) and runs that mode. MySaverProc passes every
- * message it does not handle to DefSaverProc. The program must also link
- * the framework's resources (dusklit.rc).
+ * message it does not handle to DefSaverProc.
+ *
+ * Two ways to link: the static library `dusklit` together with the
+ * framework's resources (dusklit.rc); or the loadable library dusklit.dll,
+ * through its import library (libdusklit.dll.a, -ldusklit, with MinGW;
+ * dusklit_dll.lib with MSVC) and nothing else: the resources are inside
+ * the DLL, which must lie in the Windows directory or it refuses to load.
  *
  * Results follow the platform's habits: TRUE/FALSE, IDOK/IDCANCEL, window
  * handles or NULL, and exit codes where 2 means failure. A hook answers

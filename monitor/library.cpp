@@ -159,6 +159,19 @@ void ScrEnsureStarted()
     ScrLibraryStartup();
 }
 
+BOOL WINAPI ScrLibraryEntry(HINSTANCE instance, DWORD reason, LPVOID)
+{
+    LoadedAsLibrary = TRUE;
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        ScrLibraryInstance = instance;
+        return ScrLibraryStartup();
+    case DLL_PROCESS_DETACH:
+        return ScrLibraryShutdown();
+    }
+    return FALSE;
+}
+
 BOOL ScrLibraryStartup()
 {
     // Set first, so a start-up refused half-way still counts as started

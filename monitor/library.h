@@ -23,6 +23,12 @@ extern BOOL AgentWarningShown;       // the hot-corner warning was shown since s
 // is known (so it never restarts after a shutdown).
 void ScrEnsureStarted();
 BOOL ScrLibraryStartup();
+// The loader's entry of dusklit.dll (its DllMain hands every call on):
+// process attach starts the library from instance, refused (FALSE) when
+// the file is not in the Windows directory; process detach stops it.
+// Thread attach and detach, and any other reason, answer FALSE and change
+// nothing else; every call marks the library as loaded by the loader.
+BOOL WINAPI ScrLibraryEntry(HINSTANCE instance, DWORD reason, LPVOID reserved);
 BOOL ScrLibraryShutdown();
 void ScrStopIfStarted();
 BOOL ScrRegisterControls();

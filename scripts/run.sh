@@ -21,6 +21,11 @@ program=$BUILD_DIR/demo/brix.scr
 if [ -f "$DUSKLIT_STANDIN_DIR/brix.scr" ]; then
   program=$DUSKLIT_STANDIN_DIR/brix.scr
 fi
+# DUSKLIT_PROGRAM=example runs the example saver (examples/starfield)
+# with the same arguments instead.
+if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
+  program=$BUILD_DIR/examples/starfield/example.scr
+fi
 launcher=$BUILD_DIR/tests/driver/dusklit_in_desktop.exe
 runshot=$BUILD_DIR/tests/driver/dusklit_runshot.exe
 out_dir=${DUSKLIT_OUT_DIR:-$DUSKLIT_ROOT/out}
@@ -52,6 +57,15 @@ dusklit_wine_prefix
 dusklit_start_wineserver
 dusklit_start_wine_services
 mkdir -p "$out_dir"
+# The example has no demo to answer: let it draw for a while, take one
+# picture, and end it (the cleanup stops every program of the prefix).
+if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
+  wine "$program" "$@" &
+  sleep "${DUSKLIT_EXAMPLE_SECONDS:-15}"
+  shot=$out_dir/example.png
+  import -display "$DISPLAY" -window root "$shot" && echo "screenshot: $shot"
+  exit 0
+fi
 if [ ! -f "$runshot" ]; then
   echo "run.sh: $runshot was not built (configure with DUSKLIT_BUILD_TESTS=ON)" >&2
   exit 1

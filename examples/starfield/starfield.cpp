@@ -1,0 +1,214 @@
+// Starfield: a screen saver built on Dusklit the way any author would
+// build one. Stars stream out of the middle of the screen; the saver's own
+// configuration page shows the same sky, live, inside a monitor picture.
+//
+// Everything the framework offers comes through dusklit.h: ScrMain runs
+// the mode the command line asks for, SCRM_TIMER ticks drive the drawing,
+// SCRM_SETTINGSCHANGED tells the saver when the user changes a setting,
+// CreatePreview puts a preview into the page's monitor control, and
+// DefSaverProc does the rest (closing on input, the password, the timer).
+#include <windows.h>
+
+#include <cstdio>
+
+#include "dusklit.h"
+#include "sky.h"
+#include "starfield_ids.h"
+
+static_assert(STARFIELD_MONITOR_STYLE == (WS_CHILD | WS_VISIBLE | MS_PREVIEW),
+              "the page's monitor control frames a preview");
+
+namespace {
+
+constexpr LRESULT FramePeriodMs = 40; // 25 pictures a second
+
+// One per saver window: a preview and the full-screen saver may run at
+// once, each with its own sky and picture.
+struct StarfieldWindow {
+    Sky sky;
+    HDC picture = nullptr;      // off-screen copy of what the window shows
+    HBITMAP bitmap = nullptr;
+    HGDIOBJ oldBitmap = nullptr;
+    int width = 0, height = 0;
+};
+
+StarfieldWindow *StateOf(HWND window)
+{
+    return reinterpret_cast<StarfieldWindow *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+void ReleasePicture(StarfieldWindow &state)
+{
+    if (!state.picture)
+        return;
+    SelectObject(state.picture, state.oldBitmap);
+    DeleteObject(state.bitmap);
+    DeleteDC(state.picture);
+    state.picture = nullptr;
+    state.bitmap = nullptr;
+}
+
+// The off-screen picture follows the window's size; a new one starts black.
+bool EnsurePicture(HWND window, StarfieldWindow &state)
+{
+    RECT client;
+    GetClientRect(window, &client);
+    if (state.picture && client.right == state.width && client.bottom == state.height)
+        return true;
+    ReleasePicture(state);
+    state.width = client.right;
+    state.height = client.bottom;
+    HDC screen = GetDC(window);
+    state.picture = CreateCompatibleDC(screen);
+    state.bitmap = CreateCompatibleBitmap(screen, state.width, state.height);
+    ReleaseDC(window, screen);
+    if (!state.picture || !state.bitmap) {
+        if (state.bitmap)
+            DeleteObject(state.bitmap);
+        if (state.picture)
+            DeleteDC(state.picture);
+        state.picture = nullptr;
+        state.bitmap = nullptr;
+        return false;
+    }
+    state.oldBitmap = SelectObject(state.picture, state.bitmap);
+    PatBlt(state.picture, 0, 0, state.width, state.height, BLACKNESS);
+    return true;
+}
+
+// Each star is a short streak from where it was to where it is now, a
+// little blue when far away and white when near.
+void DrawSky(StarfieldWindow &state)
+{
+    HDC dc = state.picture;
+    PatBlt(dc, 0, 0, state.width, state.height, BLACKNESS);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    for (Star &star : state.sky.stars) {
+        int x, y, brightness;
+        if (!ProjectStar(star, state.width, state.height, x, y, brightness)) {
+            star.lastX = star.lastY = -1;
+            continue;
+        }
+        SetDCPenColor(dc, RGB(brightness * 3 / 4, brightness * 7 / 8, brightness));
+        if (star.lastX < 0) {
+            SetPixel(dc, x, y, RGB(brightness, brightness, brightness));
+        } else {
+            MoveToEx(dc, star.lastX, star.lastY, nullptr);
+            LineTo(dc, x, y);
+            SetPixel(dc, x, y, RGB(brightness, brightness, brightness));
+        }
+        star.lastX = x;
+        star.lastY = y;
+    }
+    SelectObject(dc, oldPen);
+}
+
+void ShowPicture(HWND window, HDC dc, const StarfieldWindow *state)
+{
+    if (state && state->picture) {
+        BitBlt(dc, 0, 0, state->width, state->height, state->picture, 0, 0, SRCCOPY);
+    } else {
+        RECT client;
+        GetClientRect(window, &client);
+        FillRect(dc, &client, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    }
+}
+
+void OnCreate(HWND window)
+{
+    auto *state = new StarfieldWindow;
+    // Different windows get different skies.
+    SeedSky(state->sky, GetTickCount() ^ static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+}
+
+LRESULT OnTimer(HWND window)
+{
+    StarfieldWindow *state = StateOf(window);
+    if (!state || !EnsurePicture(window, *state))
+        return FramePeriodMs;
+    StepSky(state->sky);
+    DrawSky(*state);
+    HDC dc = GetDC(window);
+    ShowPicture(window, dc, state);
+    ReleaseDC(window, dc);
+    return FramePeriodMs;
+}
+
+void OnPaint(HWND window)
+{
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(window, &paint);
+    ShowPicture(window, dc, StateOf(window));
+    EndPaint(window, &paint);
+}
+
+// The user changed a setting on the General page (or applied it). The sky
+// lurches forward, so the change visibly arrived; the debug-output line
+// says what arrived, for whoever watches.
+void OnSettingsChanged(HWND window, WPARAM code, LPARAM data)
+{
+    char line[160];
+    if ((code & SCRCHANGE_KINDMASK) == SCRCHANGE_GENERAL && data) {
+        const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(data);
+        std::snprintf(line, sizeof line,
+                      "Starfield: settings changed, code 0x%04X, mouse threshold %ld, mute %ld\n",
+                      static_cast<unsigned>(code), static_cast<long>(settings->mouseThreshold),
+                      static_cast<long>(settings->muteSound));
+    } else {
+        std::snprintf(line, sizeof line, "Starfield: settings changed, code 0x%04X\n", static_cast<unsigned>(code));
+    }
+    OutputDebugStringA(line);
+    if (StarfieldWindow *state = StateOf(window))
+        WarpSky(state->sky);
+}
+
+void OnDestroy(HWND window)
+{
+    StarfieldWindow *state = StateOf(window);
+    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    if (state) {
+        ReleasePicture(*state);
+        delete state;
+    }
+}
+
+LRESULT CALLBACK StarfieldProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:
+        OnCreate(window);
+        break; // DefSaverProc starts the ticks
+    case SCRM_TIMER:
+        return OnTimer(window);
+    case WM_ERASEBKGND:
+        return 1; // the picture covers everything
+    case WM_PAINT:
+        OnPaint(window);
+        return 0;
+    case SCRM_SETTINGSCHANGED:
+        OnSettingsChanged(window, wParam, lParam);
+        return 0;
+    case WM_DESTROY:
+        OnDestroy(window);
+        break; // DefSaverProc stops the ticks
+    }
+    return DefSaverProc(window, message, wParam, lParam);
+}
+
+// The example's own page of the configuration sheet: the sky, live.
+INT_PTR CALLBACK StarfieldPageProc(HWND page, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG) {
+        CreatePreview(GetDlgItem(page, IDC_STARFIELD_MONITOR));
+        return TRUE;
+    }
+    return FALSE;
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
+{
+    return ScrMain(instance, StarfieldProc, StarfieldPageProc, nullptr, 0);
+}

@@ -1,0 +1,76 @@
+// The loader's entry, called as a loader would for a thread: it marks the
+// library as loaded by the loader and leaves everything else alone.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "dusklit.h"
+#include "monitor/library.h"
+
+namespace {
+
+// What the library owns, to see that a call left it as it was.
+struct LibraryState {
+    HINSTANCE instance;
+    BOOL started;
+    HBITMAP picture;
+    HBITMAP marks[3];
+    HMENU menus[4];
+    RECT squares[4];
+    RECT screen;
+    SIZE pictureSize;
+    BOOL agent;
+
+    static LibraryState Now()
+    {
+        LibraryState state = {};
+        state.instance = ScrLibraryInstance;
+        state.started = LibraryStarted;
+        state.picture = MonitorPicture;
+        std::memcpy(state.marks, CornerMarks, sizeof state.marks);
+        std::memcpy(state.menus, CornerMenus, sizeof state.menus);
+        std::memcpy(state.squares, CornerSquares, sizeof state.squares);
+        state.screen = ScreenArea;
+        state.pictureSize = PictureSize;
+        state.agent = AgentPresent;
+        return state;
+    }
+    bool operator==(const LibraryState &other) const { return std::memcmp(this, &other, sizeof *this) == 0; }
+};
+
+bool MonitorClassRegistered()
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    return GetClassInfoExA(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS, &wc) != 0;
+}
+
+TEST(LibraryEntry, ThreadAttachAndDetachOnlyMarkTheLibraryAsLoaded)
+{
+    ScrEnsureStarted();
+    ASSERT_TRUE(LibraryStarted);
+    ASSERT_TRUE(MonitorClassRegistered());
+    ASSERT_FALSE(LoadedAsLibrary);
+    const LibraryState before = LibraryState::Now();
+    // Another module's handle: a thread call must not take it over.
+    HINSTANCE other = GetModuleHandleA("kernel32.dll");
+
+    for (DWORD reason : {DWORD(DLL_THREAD_ATTACH), DWORD(DLL_THREAD_DETACH), DWORD(7)}) {
+        LoadedAsLibrary = FALSE;
+        EXPECT_EQ(FALSE, ScrLibraryEntry(other, reason, nullptr)) << "reason " << reason;
+        EXPECT_TRUE(LoadedAsLibrary) << "reason " << reason;
+        EXPECT_TRUE(before == LibraryState::Now()) << "reason " << reason;
+        EXPECT_TRUE(MonitorClassRegistered()) << "reason " << reason;
+    }
+
+    // Once marked, the lazy start of the built-in form stays away, and
+    // process detach is what stops the library.
+    EXPECT_TRUE(before == LibraryState::Now());
+    EXPECT_EQ(TRUE, ScrLibraryEntry(other, DLL_PROCESS_DETACH, nullptr));
+    EXPECT_FALSE(LibraryStarted);
+    EXPECT_EQ(nullptr, MonitorPicture);
+    EXPECT_FALSE(MonitorClassRegistered());
+    EXPECT_EQ(before.instance, ScrLibraryInstance);
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+// Finding, starting and using the separate previewer, with the stand-in
+// Vistell as a real process of its own and the real message boxes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+
+#include "monitor/library.h"
+#include "saver/previewer.h"
+#include "tests/support/message_box_watch.h"
+#include "tests/support/standins.h"
+#include "tests/support/vistell_standin.h"
+
+namespace {
+
+const std::string Caption = "Vistell";
+const std::string NotStartedText = "Vistell was not present: and there was an error attempting to load it. "
+                                   "Check that an up-to-date version is in the current path.";
+const std::string NoResponseText = "Vistell was succesfully loaded, but didn't seem to respond. "
+                                   "Try again, or try loading it separately.";
+const std::string NoChildText = "Vistell was there, but not its child. Check you have the latest version.";
+
+std::string StandinProgram()
+{
+    return StandinDirectory() + "\\" + vistell::ProgramFile;
+}
+
+// The directory of this test program: no previewer there.
+std::string OwnDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string directory = path;
+    return directory.substr(0, directory.find_last_of('\\'));
+}
+
+// While it lives, the current directory (where the launcher's bare program
+// name is looked for) and one environment variable (which a started
+// previewer inherits) are as given.
+class LaunchSurroundings {
+public:
+    LaunchSurroundings(const std::string &directory, const char *variable = nullptr, const char *value = nullptr)
+        : variable_(variable)
+    {
+        GetCurrentDirectoryA(sizeof oldDirectory_, oldDirectory_);
+        directorySet_ = SetCurrentDirectoryA(directory.c_str()) != FALSE;
+        if (variable_)
+            SetEnvironmentVariableA(variable_, value);
+    }
+    ~LaunchSurroundings()
+    {
+        SetCurrentDirectoryA(oldDirectory_);
+        if (variable_)
+            SetEnvironmentVariableA(variable_, nullptr);
+    }
+    LaunchSurroundings(const LaunchSurroundings &) = delete;
+    LaunchSurroundings &operator=(const LaunchSurroundings &) = delete;
+
+    bool DirectorySet() const { return directorySet_; }
+
+private:
+    const char *variable_;
+    char oldDirectory_[MAX_PATH] = "";
+    bool directorySet_ = false;
+};
+
+// A window of this process in the foreground, to see whether the launcher
+// brings the previewer to the front.
+class ForegroundWindow {
+public:
+    ForegroundWindow()
+    {
+        handle_ = CreateWindowExA(0, "STATIC", "foreground", WS_POPUP | WS_VISIBLE, 10, 10, 100, 50, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+        SetForegroundWindow(handle_);
+    }
+    ~ForegroundWindow() { DestroyWindow(handle_); }
+    ForegroundWindow(const ForegroundWindow &) = delete;
+    ForegroundWindow &operator=(const ForegroundWindow &) = delete;
+    HWND Handle() const { return handle_; }
+
+private:
+    HWND handle_ = nullptr;
+};
+
+class PreviewerLaunch : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { ScrEnsureStarted(); }
+
+    void SetUp() override
+    {
+        // No previewer of an earlier run may answer for this one.
+        vistell::EndAllBut({});
+        ASSERT_FALSE(FindWindowA(vistell::ClassName, nullptr));
+    }
+    void TearDown() override { vistell::EndAllBut({}); }
+};
+
+TEST_F(PreviewerLaunch, ARunningPreviewerLendsItsChildAndStaysWhereItIs)
+{
+    vistell::Standin standin(StandinProgram());
+    ASSERT_TRUE(standin.Window());
+    ASSERT_TRUE(standin.Child());
+    const std::vector<DWORD> before = vistell::ProcessIds();
+    ASSERT_EQ(before, std::vector<DWORD>{standin.ProcessId()});
+    ForegroundWindow front;
+    ASSERT_EQ(GetForegroundWindow(), front.Handle());
+
+    MessageBoxWatch boxes;
+    for (const char *text : {"pvistell", "P VISTELL", "lVistell", "l   vIsTeLl and more", "p Vistell 1234"})
+        EXPECT_EQ(ScrLaunchPreviewer(text), standin.Child()) << text;
+    // A window number is not the name, even with the previewer running.
+    for (const char *text : {"p 1234", "p vistel", "p:vistell", "p\tvistell", "p"})
+        EXPECT_EQ(ScrLaunchPreviewer(text), nullptr) << text;
+
+    EXPECT_EQ(boxes.Count(), 0);
+    EXPECT_EQ(vistell::ProcessIds(), before);
+    EXPECT_EQ(GetForegroundWindow(), front.Handle());
+}
+
+TEST_F(PreviewerLaunch, APreviewerWithoutChildIsReportedAndNotUsed)
+{
+    vistell::Standin standin(StandinProgram(), "/nochild");
+    ASSERT_TRUE(standin.Window());
+    ASSERT_FALSE(standin.Child());
+
+    MessageBoxWatch boxes;
+    EXPECT_EQ(ScrLaunchPreviewer("p vistell"), nullptr);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Seen()[0].caption, Caption);
+    EXPECT_EQ(boxes.Seen()[0].text, NoChildText);
+    EXPECT_EQ(vistell::ProcessIds(), std::vector<DWORD>{standin.ProcessId()});
+}
+
+TEST_F(PreviewerLaunch, APreviewerThatIsNeitherRunningNorStartableIsReported)
+{
+    LaunchSurroundings surroundings(OwnDirectory());
+    ASSERT_TRUE(surroundings.DirectorySet());
+
+    MessageBoxWatch boxes;
+    // Not named: nothing is looked for or shown.
+    EXPECT_EQ(ScrLaunchPreviewer("p 1234"), nullptr);
+    EXPECT_EQ(boxes.Count(), 0);
+
+    EXPECT_EQ(ScrLaunchPreviewer("pVistell"), nullptr);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Seen()[0].caption, Caption);
+    EXPECT_EQ(boxes.Seen()[0].text, NotStartedText);
+    EXPECT_TRUE(vistell::ProcessIds().empty());
+}
+
+TEST_F(PreviewerLaunch, APreviewerBusyPastTwoSecondsIsReportedAndLeftRunning)
+{
+    // Found by its bare name in the current directory; it inherits the
+    // variable that keeps it busy far longer than the launcher waits.
+    LaunchSurroundings surroundings(StandinDirectory(), "VISTELL_BUSY_MS", "15000");
+    ASSERT_TRUE(surroundings.DirectorySet());
+
+    MessageBoxWatch boxes;
+    EXPECT_EQ(ScrLaunchPreviewer("p vistell"), nullptr);
+    ASSERT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Seen()[0].caption, Caption);
+    EXPECT_EQ(boxes.Seen()[0].text, NoResponseText);
+
+    // The started previewer carries on and in time shows its window.
+    const std::vector<DWORD> started = vistell::ProcessIds();
+    ASSERT_EQ(started.size(), 1u);
+    HWND window = vistell::WaitForWindowOf(started[0]);
+    EXPECT_TRUE(window);
+    EXPECT_TRUE(GetWindow(window, GW_CHILD));
+}
+
+} // namespace
