@@ -40,6 +40,13 @@ dusklit_wine_prefix() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # No window manager runs on the private X display, so Wine draws the
+  # windows' title bars and frames itself, as a user would see them.
+  if [ ! -f "$WINEPREFIX/.dusklit-decorated" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    touch "$WINEPREFIX/.dusklit-decorated"
+  fi
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY.

@@ -8,7 +8,8 @@
 # full-screen mode there, so dusklit_runshot answers Yes to use a window,
 # lets the demo animate, saves a screenshot of it, presses Escape, lets the
 # framework's mode run for a moment, saves a screenshot of that, and ends
-# it. The screenshots go to out/ (or $DUSKLIT_OUT_DIR).
+# it; for /c or no switch it saves the configuration sheet and the About
+# box instead. The screenshots go to out/ (or $DUSKLIT_OUT_DIR).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 

@@ -10,7 +10,7 @@ packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
   googletest
-  wine wine32:i386 wine64
+  wine wine32:i386 wine64 fonts-wine
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libglu1-mesa:i386
   xvfb xauth x11-utils imagemagick xdotool
   python3

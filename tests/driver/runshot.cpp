@@ -8,8 +8,14 @@
 // then ends it: it closes the mode's windows (a dialog with Cancel) and, if
 // that does not end the program, terminates it.
 //
-// At the two moments worth a picture it writes "shot demo" and "shot mode"
-// on its standard output and reads one line from its standard input before
+// When the command line selects the configuration (/c, or nothing at all)
+// it waits for the property sheet, opens the About box through the
+// sheet's system menu as a user would, closes it with OK and ends the
+// sheet with Cancel, which changes no setting.
+//
+// At the moments worth a picture it writes "shot NAME" on its standard
+// output ("shot demo", then "shot mode", or "shot sheet" and "shot about"
+// for the configuration) and reads one line from its standard input before
 // going on, so whoever runs it can take a screenshot in between. Without
 // anyone answering (input at its end) it goes straight on. Its last line
 // is "exit N", and N is its own exit code too.
@@ -19,6 +25,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "resources/resource_ids.h"
 #include "tests/driver/program_driver.h"
 
 namespace {
@@ -48,6 +55,59 @@ bool IsDemoWindow(const driver::WindowInfo &window)
 bool IsModeQuestion(const driver::WindowInfo &window)
 {
     return window.IsDialog() && window.title == "Brix GL";
+}
+
+// Whether the framework reads the arguments as the configuration mode: an
+// empty line, or a switch whose letter is C (after one "-" and one "/").
+bool SelectsConfiguration(const std::string &arguments)
+{
+    std::size_t at = arguments.find_first_not_of(' ');
+    if (at == std::string::npos)
+        return true;
+    if (arguments[at] == '-')
+        ++at;
+    if (at < arguments.size() && arguments[at] == '/')
+        ++at;
+    return at < arguments.size() && (arguments[at] == 'c' || arguments[at] == 'C');
+}
+
+// A window that has just appeared may not have painted all its controls
+// yet; the picture should show it finished.
+void PaintSettles()
+{
+    Sleep(driver::Limit(1500));
+}
+
+const char *const SheetCaption = "Screen Saver Properties";
+const char *const AboutCaption = "About Dusklit";
+
+// The configuration sheet, then the About box from its system menu: a
+// picture of each, then OK on the About box and Cancel on the sheet.
+void ShowConfiguration(driver::ProgramDriver &program)
+{
+    auto sheet = program.WaitForMessageBox(SheetCaption);
+    if (!sheet) {
+        Line("no \"" + std::string(SheetCaption) + "\" appeared");
+        return;
+    }
+    Line("sheet: " + driver::Describe(sheet->window));
+    PaintSettles();
+    Shot("sheet");
+
+    // What choosing "&About" in the system menu sends to the sheet.
+    PostMessageA(sheet->Handle(), WM_SYSCOMMAND, IDM_ABOUT, 0);
+    auto about = program.WaitForMessageBox(AboutCaption);
+    if (!about) {
+        Line("no \"" + std::string(AboutCaption) + "\" appeared");
+        return;
+    }
+    Line("about: " + driver::Describe(about->window));
+    PaintSettles();
+    Shot("about");
+    if (!program.Answer(*about, IDOK))
+        Line("the About box did not close on OK");
+    if (!program.Answer(*sheet, IDCANCEL))
+        Line("the sheet did not close on Cancel");
 }
 
 // Closes what the framework's mode shows, the way a user would.
@@ -119,17 +179,23 @@ int main(int argc, char **argv)
     driver::PostKeyDown(demo->handle, VK_ESCAPE);
     program.WaitUntilGone(demo->handle);
     Line("Escape pressed; the demo window is gone");
-    driver::WaitUntil([&] { return !program.Running(); }, lingerSeconds * 1000);
+    if (SelectsConfiguration(arguments)) {
+        ShowConfiguration(program);
+    } else {
+        driver::WaitUntil([&] { return !program.Running(); }, lingerSeconds * 1000);
+        if (program.Running()) {
+            Line("mode windows:" + driver::Describe(program.Windows()));
+            Shot("mode");
+        } else {
+            Line("the framework's mode ended by itself");
+        }
+    }
     if (program.Running()) {
-        Line("mode windows:" + driver::Describe(program.Windows()));
-        Shot("mode");
         CloseEverything(program);
         if (!driver::WaitUntil([&] { return !program.Running(); }, CloseLimitMs)) {
             Line("the mode did not close; ending the program");
             program.Terminate();
         }
-    } else {
-        Line("the framework's mode ended by itself");
     }
     std::optional<DWORD> code = program.WaitForExit(CloseLimitMs);
     int result = code ? static_cast<int>(*code) : 2;

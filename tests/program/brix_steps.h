@@ -32,6 +32,11 @@ inline const std::string SaverClass = "ZoScreenSaverClass";
 inline const std::string SaverTitle = "SaverWindow";
 inline const std::string PreviewTitle = "SaverPreview";
 
+// The framework's configuration: its property sheet and the About box that
+// the sheet's system menu opens.
+inline const std::string ConfigSheetCaption = "Screen Saver Properties";
+inline const std::string AboutCaption = "About Dusklit";
+
 // Where the framework and the system keep the settings a saver obeys,
 // under HKEY_CURRENT_USER.
 inline const std::string ScreenSaversKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
@@ -97,30 +102,33 @@ inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriv
     return program.WaitForWindowOfClass(SaverClass);
 }
 
-// Sets a REG_DWORD value under HKEY_CURRENT_USER (or, with no value,
-// deletes it) for the life of the object, then puts back what was there,
-// down to removing the key again when it made it and left it empty.
+// A REG_SZ value for RegistryValueScope; the text is stored with its
+// terminating zero.
+struct RegistryText {
+    std::string text;
+};
+
+// Sets a REG_DWORD value (or a REG_SZ one) under HKEY_CURRENT_USER, or
+// with no value deletes it, for the life of the object, then puts back
+// what was there, down to removing the key again when it made it and left
+// it empty.
 class RegistryValueScope {
 public:
     RegistryValueScope(std::string key, std::string name, std::optional<DWORD> value)
         : key_(std::move(key)), name_(std::move(name))
     {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) == ERROR_SUCCESS) {
-            keyExisted_ = true;
-            DWORD size = 0;
-            if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
-                oldData_.resize(size);
-                hadValue_ = RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_,
-                                             oldData_.empty() ? nullptr : oldData_.data(), &size) == ERROR_SUCCESS;
-                oldData_.resize(size);
-            }
-            RegCloseKey(handle);
-        }
+        KeepOldValue();
         if (value)
             written_ = Write(REG_DWORD, reinterpret_cast<const BYTE *>(&*value), sizeof *value);
         else
             written_ = Delete();
+    }
+    RegistryValueScope(std::string key, std::string name, const RegistryText &value)
+        : key_(std::move(key)), name_(std::move(name))
+    {
+        KeepOldValue();
+        written_ = Write(REG_SZ, reinterpret_cast<const BYTE *>(value.text.c_str()),
+                         static_cast<DWORD>(value.text.size() + 1));
     }
     ~RegistryValueScope()
     {
@@ -138,6 +146,22 @@ public:
     bool Written() const { return written_; }
 
 private:
+    void KeepOldValue()
+    {
+        HKEY handle = nullptr;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+            return;
+        keyExisted_ = true;
+        DWORD size = 0;
+        if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+            oldData_.resize(size);
+            hadValue_ = RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_,
+                                         oldData_.empty() ? nullptr : oldData_.data(), &size) == ERROR_SUCCESS;
+            oldData_.resize(size);
+        }
+        RegCloseKey(handle);
+    }
+
     bool Write(DWORD type, const BYTE *data, DWORD size)
     {
         HKEY handle = nullptr;

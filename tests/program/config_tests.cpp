@@ -1,0 +1,543 @@
+// The framework's configuration as users meet it, on the bare X server:
+//
+//  - brix.scr /c and brix.scr with no switch, after the demo, show "Screen
+//    Saver Properties" with the General page holding the stored settings;
+//    a choice on the page is stored at once; OK ends the program with the
+//    sheet's result and tells every top-level window (one of this process
+//    among them) that the "Windows" settings changed; Cancel ends it with
+//    its own result and puts the stored settings back;
+//  - brix.scr runs its saver with the default preferences, which do not
+//    offer active configuration: Shift closes it like any other key, even
+//    when the user allows active configuration;
+//  - active_config_saver offers it: Shift opens the sheet over the running
+//    saver, a new mouse sensitivity reaches the saver while the sheet is
+//    still open, OK closes the sheet and the saver goes on with the new
+//    threshold until a key ends it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cwchar>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "include/dusklit.h"
+#include "resources/resource_ids.h"
+#include "tests/program/brix_steps.h"
+
+using driver::ProgramDriver;
+
+namespace {
+
+std::optional<DWORD> Code(DWORD value)
+{
+    return value;
+}
+
+// What PropertySheetA returns, and so the configuration's exit code.
+constexpr DWORD SheetOkCode = 1;
+constexpr DWORD SheetCancelCode = 0;
+// The Apply button every property sheet has unless it is told to leave it out.
+constexpr int ApplyButtonId = 0x3021;
+
+// A control of another process that does not answer within this time is
+// taken as not answering at all.
+constexpr UINT AnswerLimitMs = 5000;
+
+const std::vector<std::string> SensitivityEntries = {"High", "Normal", "Low",
+                                                      "Keyboard only (ignore mouse movement)"};
+const std::vector<std::string> UnitEntries = {"seconds", "minutes"};
+
+// Handles what other processes send to this thread's windows.
+void PumpMessages()
+{
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+}
+
+bool PumpingWaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
+{
+    return driver::WaitUntil([&] {
+        PumpMessages();
+        return condition();
+    }, timeoutMs, 10);
+}
+
+// The stored General settings under the screen savers' key.
+struct StoredSettings {
+    DWORD passwordDelay;
+    DWORD passwordDelayIndex;
+    DWORD mouseThreshold;
+    DWORD mouseThresholdIndex;
+    std::string mouseCorners;
+    DWORD muteSound;
+    DWORD activeConfig;
+};
+
+// Stores the settings for the life of the object, then puts back what the
+// registry held before.
+class StoredSettingsScope {
+public:
+    explicit StoredSettingsScope(const StoredSettings &settings)
+        : passwordDelay_(brix::ScreenSaversKey, "Password Delay", settings.passwordDelay),
+          passwordDelayIndex_(brix::ScreenSaversKey, "Password Delay Index", settings.passwordDelayIndex),
+          mouseThreshold_(brix::ScreenSaversKey, "Mouse Threshold", settings.mouseThreshold),
+          mouseThresholdIndex_(brix::ScreenSaversKey, "Mouse Threshold Index", settings.mouseThresholdIndex),
+          mouseCorners_(brix::ScreenSaversKey, "Mouse Corners", brix::RegistryText{settings.mouseCorners}),
+          muteSound_(brix::ScreenSaversKey, "Mute Sound", settings.muteSound),
+          activeConfig_(brix::ScreenSaversKey, "Active Config", settings.activeConfig)
+    {
+    }
+
+    bool Written() const
+    {
+        return passwordDelay_.Written() && passwordDelayIndex_.Written() && mouseThreshold_.Written() &&
+               mouseThresholdIndex_.Written() && mouseCorners_.Written() && muteSound_.Written() &&
+               activeConfig_.Written();
+    }
+
+private:
+    brix::RegistryValueScope passwordDelay_, passwordDelayIndex_, mouseThreshold_, mouseThresholdIndex_,
+        mouseCorners_, muteSound_, activeConfig_;
+};
+
+std::optional<std::vector<BYTE>> StoredValue(const char *name)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, brix::ScreenSaversKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return std::nullopt;
+    std::vector<BYTE> data(64);
+    DWORD size = static_cast<DWORD>(data.size());
+    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size);
+    RegCloseKey(key);
+    if (result != ERROR_SUCCESS)
+        return std::nullopt;
+    data.resize(size);
+    return data;
+}
+
+std::optional<DWORD> StoredNumber(const char *name)
+{
+    auto data = StoredValue(name);
+    if (!data || data->size() != sizeof(DWORD))
+        return std::nullopt;
+    DWORD number = 0;
+    std::copy(data->begin(), data->end(), reinterpret_cast<BYTE *>(&number));
+    return number;
+}
+
+// A text value as stored, terminating zero included, so that the length
+// the framework stores is checked too.
+std::optional<std::string> StoredText(const char *name)
+{
+    auto data = StoredValue(name);
+    if (!data)
+        return std::nullopt;
+    return std::string(data->begin(), data->end());
+}
+
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerLimitMs, &answer))
+        return -1;
+    return static_cast<LRESULT>(answer);
+}
+
+// A combo box's entries, read from another process. The system carries
+// the text across in its wide form, and Wine's conversion of an ANSI
+// request writes that wide text into the caller's buffer, twice the bytes
+// asked for; so the request is a wide one, into room to spare.
+std::vector<std::string> ComboEntries(HWND combo)
+{
+    constexpr std::size_t Room = 512;
+    std::vector<std::string> entries;
+    const LRESULT count = Ask(combo, CB_GETCOUNT);
+    for (LRESULT i = 0; i < count; ++i) {
+        const LRESULT length = Ask(combo, CB_GETLBTEXTLEN, i);
+        if (length < 0 || static_cast<std::size_t>(length) >= Room)
+            break;
+        std::wstring text(Room, L'\0');
+        DWORD_PTR copied = 0;
+        if (!SendMessageTimeoutW(combo, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(&text[0]), SMTO_ABORTIFHUNG,
+                                 AnswerLimitMs, &copied))
+            break;
+        text.resize(wcsnlen(text.c_str(), Room));
+        std::string entry;
+        for (wchar_t c : text)
+            entry += c < 128 ? static_cast<char>(c) : '?';
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+bool Ticked(HWND button)
+{
+    return Ask(button, BM_GETCHECK) == BST_CHECKED;
+}
+
+// What the General page shows.
+struct GeneralPageView {
+    HWND page = nullptr;
+    std::vector<std::string> sensitivities;
+    int sensitivity = -1;
+    std::string delay;
+    std::vector<std::string> units;
+    int unit = -1;
+    DWORD corners = 0;  // the monitor control's MS_C... styles
+    bool muteShown = false;
+    bool muteTicked = false;
+    bool activeConfigShown = false;
+    bool activeConfigTicked = false;
+};
+
+// The page is a dialog inside the sheet.
+HWND GeneralPageOf(HWND sheet)
+{
+    for (const driver::WindowInfo &child : driver::ChildWindowsOf(sheet))
+        if (child.IsDialog() && GetDlgItem(child.handle, IDC_SENSITIVITY))
+            return child.handle;
+    return nullptr;
+}
+
+GeneralPageView ReadGeneralPage(HWND sheet)
+{
+    GeneralPageView view;
+    view.page = GeneralPageOf(sheet);
+    if (!view.page)
+        return view;
+    HWND sensitivity = GetDlgItem(view.page, IDC_SENSITIVITY);
+    view.sensitivities = ComboEntries(sensitivity);
+    view.sensitivity = static_cast<int>(Ask(sensitivity, CB_GETCURSEL));
+    view.delay = driver::WindowText(GetDlgItem(view.page, IDC_PASSWORD_DELAY));
+    HWND unit = GetDlgItem(view.page, IDC_PASSWORD_DELAY_UNIT);
+    view.units = ComboEntries(unit);
+    view.unit = static_cast<int>(Ask(unit, CB_GETCURSEL));
+    view.corners = static_cast<DWORD>(GetWindowLongA(GetDlgItem(view.page, IDC_CORNERS), GWL_STYLE)) & MS_CORNERMASK;
+    HWND mute = GetDlgItem(view.page, IDC_MUTE_SOUND);
+    view.muteShown = IsWindowVisible(mute) && IsWindowEnabled(mute);
+    view.muteTicked = Ticked(mute);
+    HWND activeConfig = GetDlgItem(view.page, IDC_ACTIVE_CONFIG);
+    view.activeConfigShown = IsWindowVisible(activeConfig) && IsWindowEnabled(activeConfig);
+    view.activeConfigTicked = Ticked(activeConfig);
+    return view;
+}
+
+// Moves through the mouse-sensitivity list with an arrow key, as a user
+// does with the list closed: each move is a choice the page hears of.
+void ChooseSensitivity(HWND page, UINT arrow, int presses)
+{
+    HWND list = GetDlgItem(page, IDC_SENSITIVITY);
+    for (int i = 0; i < presses; ++i)
+        driver::PostKeyPress(list, arrow);
+}
+
+bool WaitUntilStored(const char *name, DWORD value)
+{
+    return driver::WaitUntil([&] { return StoredNumber(name) == Code(value); }, driver::DefaultWaitMs);
+}
+
+// A sheet with the OK and Cancel buttons and no Apply button.
+void ExpectOkAndCancelOnly(HWND sheet)
+{
+    HWND ok = GetDlgItem(sheet, IDOK);
+    HWND cancel = GetDlgItem(sheet, IDCANCEL);
+    HWND apply = GetDlgItem(sheet, ApplyButtonId);
+    EXPECT_TRUE(ok && IsWindowVisible(ok));
+    EXPECT_EQ(driver::WindowText(ok), "OK");
+    EXPECT_TRUE(cancel && IsWindowVisible(cancel));
+    EXPECT_EQ(driver::WindowText(cancel), "Cancel");
+    EXPECT_FALSE(apply && IsWindowVisible(apply));
+}
+
+// A hidden top-level window of this process that notes the section named
+// by every WM_WININICHANGE it receives: a broadcast reaches it as it
+// reaches every top-level window. Its class is a Unicode one, so the system
+// hands it the section as wide text whichever form the sender used.
+class BroadcastListener {
+public:
+    BroadcastListener()
+    {
+        WNDCLASSW windowClass{};
+        windowClass.lpfnWndProc = Procedure;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = ClassName;
+        RegisterClassW(&windowClass);
+        handle_ = CreateWindowExW(0, ClassName, L"Broadcast listener", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                  GetModuleHandleW(nullptr), nullptr);
+        SetWindowLongPtrW(handle_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        PumpMessages();
+    }
+    ~BroadcastListener()
+    {
+        if (handle_)
+            DestroyWindow(handle_);
+    }
+    BroadcastListener(const BroadcastListener &) = delete;
+    BroadcastListener &operator=(const BroadcastListener &) = delete;
+
+    bool Exists() const { return handle_ != nullptr; }
+
+    bool Heard(const std::wstring &section) const
+    {
+        return std::find(sections_.begin(), sections_.end(), section) != sections_.end();
+    }
+
+    std::string Report() const
+    {
+        std::string text = "WM_WININICHANGE sections heard:";
+        for (const std::wstring &section : sections_) {
+            text += " \"";
+            for (wchar_t c : section)
+                text += c < 128 ? static_cast<char>(c) : '?';
+            text += "\"";
+        }
+        return text;
+    }
+
+private:
+    static LRESULT CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+    {
+        if (message == WM_WININICHANGE) {
+            auto *self = reinterpret_cast<BroadcastListener *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+            if (self)
+                self->sections_.push_back(lParam ? reinterpret_cast<const wchar_t *>(lParam) : L"");
+        }
+        return DefWindowProcW(window, message, wParam, lParam);
+    }
+
+    static constexpr const wchar_t *ClassName = L"DusklitBroadcastListener";
+    HWND handle_ = nullptr;
+    std::vector<std::wstring> sections_;
+};
+
+// brix.scr with the arguments: the demo, Escape, then the sheet.
+std::optional<driver::MessageBoxInfo> OpenSheetAfterDemo(ProgramDriver &program, const std::string &arguments)
+{
+    auto demo = brix::StartWindowedDemo(program, arguments);
+    if (!demo || !brix::EndDemoWithEscape(program, *demo))
+        return std::nullopt;
+    return program.WaitForMessageBox(brix::ConfigSheetCaption);
+}
+
+// No saver asks for a password when it closes, and the cursor starts where
+// it can move 300 pixels to the right and stay on the screen.
+class ConfigProgram : public ::testing::Test {
+protected:
+    brix::RegistryValueScope usePassword_{brix::DesktopKey, "ScreenSaveUsePassword", std::nullopt};
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(usePassword_.Written());
+        ASSERT_TRUE(SetCursorPos(Start.x, Start.y));
+    }
+
+    const POINT Start{300, 384};
+};
+
+TEST_F(ConfigProgram, TheConfigureSwitchShowsTheStoredSettingsAndOkKeepsTheChoiceAndTellsTheSystem)
+{
+    StoredSettingsScope stored({120, 1, 400, 2, "YN-N", 1, 1});
+    ASSERT_TRUE(stored.Written());
+
+    ProgramDriver program(brix::ProgramPath());
+    auto sheet = OpenSheetAfterDemo(program, "/c");
+    ASSERT_TRUE(sheet) << program.Report();
+    EXPECT_EQ(sheet->window.processId, program.ProcessId());
+    ExpectOkAndCancelOnly(sheet->Handle());
+
+    GeneralPageView page = ReadGeneralPage(sheet->Handle());
+    ASSERT_TRUE(page.page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
+    EXPECT_EQ(page.sensitivities, SensitivityEntries);
+    EXPECT_EQ(page.sensitivity, 2);
+    // 120 seconds, shown in minutes.
+    EXPECT_EQ(page.delay, "2");
+    EXPECT_EQ(page.units, UnitEntries);
+    EXPECT_EQ(page.unit, 1);
+    EXPECT_EQ(page.corners, static_cast<DWORD>(MS_CTOPLEFTNOW | MS_CTOPRIGHTNEV | MS_CBOTLEFTNEV));
+    // brix.scr keeps the default preferences: they offer Mute Sound, and
+    // not active configuration, whatever the registry says.
+    EXPECT_TRUE(page.muteShown);
+    EXPECT_TRUE(page.muteTicked);
+    EXPECT_FALSE(page.activeConfigShown);
+
+    // "High", two entries up, is stored at once.
+    ChooseSensitivity(page.page, VK_UP, 2);
+    EXPECT_TRUE(WaitUntilStored("Mouse Threshold Index", 0)) << program.Report();
+    EXPECT_EQ(StoredNumber("Mouse Threshold"), Code(0));
+
+    // OK tells every top-level window. The broadcast waits only briefly for
+    // each window, so this thread answers from before the press on.
+    BroadcastListener listener;
+    ASSERT_TRUE(listener.Exists());
+    ASSERT_TRUE(driver::ClickDialogButton(sheet->Handle(), IDOK));
+    EXPECT_TRUE(PumpingWaitUntil([&] { return listener.Heard(L"Windows") && !program.Running(); },
+                                 driver::DefaultWaitMs))
+        << listener.Report() << "\n" << program.Report();
+    EXPECT_EQ(program.WaitForExit(), Code(SheetOkCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+
+    // The choice stays; the rest is as it was.
+    EXPECT_EQ(StoredNumber("Mouse Threshold Index"), Code(0));
+    EXPECT_EQ(StoredNumber("Mouse Threshold"), Code(0));
+    EXPECT_EQ(StoredNumber("Password Delay"), Code(120));
+    EXPECT_EQ(StoredNumber("Password Delay Index"), Code(1));
+    EXPECT_EQ(StoredText("Mouse Corners"), std::optional<std::string>(std::string("YN-N", 5)));
+    EXPECT_EQ(StoredNumber("Mute Sound"), Code(1));
+    EXPECT_EQ(StoredNumber("Active Config"), Code(1));
+}
+
+TEST_F(ConfigProgram, NoSwitchShowsTheStoredSettingsWithoutAnOwnerAndCancelPutsThemBack)
+{
+    StoredSettingsScope stored({45, 0, 999999, 3, "-Y-Y", 0, 0});
+    ASSERT_TRUE(stored.Written());
+
+    ProgramDriver program(brix::ProgramPath());
+    auto sheet = OpenSheetAfterDemo(program, "");
+    ASSERT_TRUE(sheet) << program.Report();
+    ExpectOkAndCancelOnly(sheet->Handle());
+    // The sheet belongs to the framework's hidden host, which has no owner
+    // when the command line is empty.
+    HWND host = GetWindow(sheet->Handle(), GW_OWNER);
+    ASSERT_TRUE(host);
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_EQ(GetWindow(host, GW_OWNER), nullptr);
+
+    GeneralPageView page = ReadGeneralPage(sheet->Handle());
+    ASSERT_TRUE(page.page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
+    EXPECT_EQ(page.sensitivities, SensitivityEntries);
+    EXPECT_EQ(page.sensitivity, 3);
+    EXPECT_EQ(page.delay, "45");
+    EXPECT_EQ(page.units, UnitEntries);
+    EXPECT_EQ(page.unit, 0);
+    EXPECT_EQ(page.corners, static_cast<DWORD>(MS_CTOPRIGHTNOW | MS_CBOTLEFTNOW));
+    EXPECT_TRUE(page.muteShown);
+    EXPECT_FALSE(page.muteTicked);
+    EXPECT_FALSE(page.activeConfigShown);
+
+    // "Low" is stored at once; Cancel puts "Keyboard only" back.
+    ChooseSensitivity(page.page, VK_UP, 1);
+    EXPECT_TRUE(WaitUntilStored("Mouse Threshold Index", 2)) << program.Report();
+    EXPECT_EQ(StoredNumber("Mouse Threshold"), Code(400));
+    ASSERT_TRUE(driver::ClickDialogButton(sheet->Handle(), IDCANCEL));
+    EXPECT_EQ(program.WaitForExit(), Code(SheetCancelCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+
+    EXPECT_EQ(StoredNumber("Mouse Threshold Index"), Code(3));
+    EXPECT_EQ(StoredNumber("Mouse Threshold"), Code(999999));
+    EXPECT_EQ(StoredNumber("Password Delay"), Code(45));
+    EXPECT_EQ(StoredNumber("Password Delay Index"), Code(0));
+    EXPECT_EQ(StoredText("Mouse Corners"), std::optional<std::string>(std::string("-Y-Y", 5)));
+    EXPECT_EQ(StoredNumber("Mute Sound"), Code(0));
+}
+
+TEST_F(ConfigProgram, WithTheDefaultPreferencesShiftClosesTheSaverEvenWhenTheUserAllowsActiveConfiguration)
+{
+    brix::RegistryValueScope allowed{brix::ScreenSaversKey, "Active Config", 1};
+    // Mouse movement never closes it: only the key can.
+    brix::RegistryValueScope threshold{brix::ScreenSaversKey, "Mouse Threshold", 999999};
+    ASSERT_TRUE(allowed.Written() && threshold.Written());
+
+    ProgramDriver program(brix::ProgramPath());
+    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+
+    // A sheet would keep the program running until someone answered it.
+    ASSERT_TRUE(driver::SendKeyPress(VK_SHIFT));
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
+// The lines active_config_saver reports, as they reach the debug-output channel.
+std::string Reported(const std::string &text)
+{
+    return "active_config_saver: " + text;
+}
+
+std::ptrdiff_t PositionInOutput(const std::vector<std::string> &output, const std::string &text)
+{
+    auto found = std::find_if(output.begin(), output.end(),
+                              [&](const std::string &line) { return line.find(text) != std::string::npos; });
+    return found == output.end() ? -1 : found - output.begin();
+}
+
+TEST_F(ConfigProgram, ShiftOpensTheSheetOverASaverThatOffersItAndANewSensitivityReachesTheSaverAtOnce)
+{
+    // "Normal", and the user allows active configuration. A change on the
+    // page stores every setting, so all of them are put back afterwards.
+    StoredSettingsScope stored({60, 0, 200, 1, "----", 0, 1});
+    ASSERT_TRUE(stored.Written());
+
+    ProgramDriver program(ACTIVE_CONFIG_SAVER_PATH);
+    ASSERT_TRUE(program.Start("/s"));
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    ASSERT_TRUE(saver) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput(Reported("tick 1"))) << program.Report();
+
+    ASSERT_TRUE(driver::SendKeyPress(VK_SHIFT));
+    auto sheet = program.WaitForMessageBox(brix::ConfigSheetCaption);
+    ASSERT_TRUE(sheet) << program.Report();
+    // Over the saver, which stays up: the sheet belongs to the framework's
+    // hidden host, which the saver's window owns, and comes first in Z order.
+    EXPECT_TRUE(IsWindowVisible(saver->handle));
+    HWND host = GetWindow(sheet->Handle(), GW_OWNER);
+    ASSERT_TRUE(host);
+    EXPECT_FALSE(IsWindowVisible(host));
+    EXPECT_EQ(GetWindow(host, GW_OWNER), saver->handle);
+    const std::vector<driver::WindowInfo> windows = program.Windows();
+    ASSERT_FALSE(windows.empty());
+    EXPECT_EQ(windows.front().handle, sheet->Handle()) << driver::Describe(windows);
+    ExpectOkAndCancelOnly(sheet->Handle());
+
+    // The saver offers active configuration and the user allows it.
+    GeneralPageView page = ReadGeneralPage(sheet->Handle());
+    ASSERT_TRUE(page.page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
+    EXPECT_TRUE(page.activeConfigShown);
+    EXPECT_TRUE(page.activeConfigTicked);
+    EXPECT_EQ(page.sensitivity, 1);
+
+    // "Low" reaches the saver while the sheet is still open, as a live
+    // change, and the framework wakes the saver's timer for it: the
+    // hour-long period gives no other reason for a second tick.
+    ChooseSensitivity(page.page, VK_DOWN, 1);
+    const std::string liveChange = Reported("settings 0xD001: mouse threshold 400");
+    ASSERT_TRUE(program.WaitForDebugOutput(liveChange)) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput(Reported("tick 2"))) << program.Report();
+    const std::vector<std::string> output = program.DebugOutput();
+    EXPECT_LT(PositionInOutput(output, liveChange), PositionInOutput(output, Reported("tick 2")));
+    EXPECT_TRUE(IsWindowVisible(sheet->Handle()));
+    EXPECT_EQ(StoredNumber("Mouse Threshold"), Code(400));
+
+    // OK: the saver hears that the change was applied, the sheet closes and
+    // the saver goes on.
+    ASSERT_TRUE(program.Answer(*sheet, IDOK)) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput(Reported("settings 0xE001: mouse threshold 400"))) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput("Finished active config dialog")) << program.Report();
+    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(IsWindowVisible(saver->handle));
+    EXPECT_TRUE(program.MessageBoxes().empty()) << program.Report();
+
+    // 300 pixels to the right: beyond the old threshold, within the new one.
+    // The saver reports the move after the framework has judged it.
+    ASSERT_TRUE(driver::SendMouseMoveTo(Start.x + 300, Start.y));
+    ASSERT_TRUE(program.WaitForDebugOutput(
+        Reported("mouse at " + std::to_string(Start.x + 300) + "," + std::to_string(Start.y))))
+        << program.Report();
+    EXPECT_FALSE(program.DebugOutputContains("gone beyond threshold")) << program.Report();
+    ASSERT_TRUE(program.Running()) << program.Report();
+
+    // A key ends it.
+    ASSERT_TRUE(driver::SendKeyPress('A'));
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.DebugOutputContains("WM_KEYDOWN: Misc key pressed: sending Close")) << program.Report();
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
+
+}  // namespace
