@@ -40,6 +40,16 @@ dusklit_wine_prefix() {
     wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
+  # Dialogs are laid out for the Windows fonts ("MS Sans Serif" and its
+  # kin). Wine's own versions of them come with fonts-wine; a prefix uses
+  # them once they are in its Fonts folder, where otherwise wider
+  # stand-ins would clip the dialogs' fixed texts.
+  local fonts=/usr/share/wine/fonts
+  if [ -d "$fonts" ] && [ ! -f "$WINEPREFIX/.dusklit-fonts" ]; then
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -n "$fonts"/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    touch "$WINEPREFIX/.dusklit-fonts"
+  fi
   # No window manager runs on the private X display, so Wine draws the
   # windows' title bars and frames itself, as a user would see them.
   if [ ! -f "$WINEPREFIX/.dusklit-decorated" ]; then
