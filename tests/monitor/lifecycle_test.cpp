@@ -1,7 +1,8 @@
 // The library's life in the built-in form: started once by the first
 // framework call, stopped once, never started again. The library exists
-// once per process, so the LibraryLifecycle tests run in the order written,
-// each going on from the state the previous one left.
+// once per process, so each test first puts it in the state it starts
+// from (as a process that made no framework call yet has it, started, or
+// stopped for good) and needs no other test to have run before it.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -18,11 +19,11 @@
 namespace {
 
 // Every public preference call is a framework call and would start the
-// library, so the very first test switches debug output on in the record.
-void TurnDebugOnBeforeStart()
+// library, so debug output is switched on in the record itself.
+void SetDebugInTheRecord(bool on)
 {
     ScrDefaultPrefs();
-    CurrentPrefs.Debug = 1;
+    CurrentPrefs.Debug = on;
 }
 
 void SetDebug(bool on)
@@ -60,9 +61,45 @@ bool AnyResourceLeft()
     return any;
 }
 
-TEST(LibraryLifecycle, ShutdownBeforeStartHasNothingToClose)
+// The states a test starts from, reached quietly (debug output off), with
+// debug output on afterwards.
+class LibraryLifecycle : public ::testing::Test {
+protected:
+    // As in a process that has made no framework call: nothing made,
+    // no class registered, no module known.
+    static void NeverStarted()
+    {
+        SetDebugInTheRecord(false);
+        ScrStopIfStarted();
+        if (ScrLibraryInstance) {
+            UnregisterClassA(DUSKLIT_MONITOR_WINDOW_CLASS, ScrLibraryInstance);
+            UnregisterClassA(DUSKLIT_MONITOR_CLASS, ScrLibraryInstance);
+        }
+        ScrLibraryInstance = nullptr;
+        LoadedAsLibrary = FALSE;
+        SetDebugInTheRecord(true);
+    }
+    // Started by a first framework call.
+    static void Started()
+    {
+        NeverStarted();
+        SetDebugInTheRecord(false);
+        ScrEnsureStarted();
+        SetDebugInTheRecord(true);
+    }
+    // Started and shut down again: stopped for the rest of the process.
+    static void StoppedForGood()
+    {
+        Started();
+        SetDebugInTheRecord(false);
+        ScrLibraryShutdown();
+        SetDebugInTheRecord(true);
+    }
+};
+
+TEST_F(LibraryLifecycle, ShutdownBeforeStartHasNothingToClose)
 {
-    TurnDebugOnBeforeStart();
+    NeverStarted();
     TraceCapture traces;
     EXPECT_EQ(TRUE, ScrLibraryShutdown());
     EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: closing process...", "nothing to close!"}));
@@ -73,8 +110,9 @@ TEST(LibraryLifecycle, ShutdownBeforeStartHasNothingToClose)
     EXPECT_EQ(nullptr, ScrLibraryInstance);
 }
 
-TEST(LibraryLifecycle, FirstFrameworkCallStartsOnceAndShowsNothing)
+TEST_F(LibraryLifecycle, FirstFrameworkCallStartsOnceAndShowsNothing)
 {
+    NeverStarted();
     // This program does not lie in the Windows directory; built in, that
     // must not matter.
     char file[InstallPathSize] = {}, directory[InstallPathSize] = {}, expected[InstallPathSize];
@@ -104,8 +142,9 @@ TEST(LibraryLifecycle, FirstFrameworkCallStartsOnceAndShowsNothing)
     EXPECT_EQ(0, boxes.Count());
 }
 
-TEST(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
+TEST_F(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
 {
+    Started();
     HBITMAP picture = MonitorPicture;
     HBITMAP mark = CornerMarks[2];
     HMENU menu = CornerMenus[3];
@@ -130,8 +169,9 @@ TEST(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
     EXPECT_EQ(module, ScrLibraryInstance) << "the module is kept so the library stays stopped";
 }
 
-TEST(LibraryLifecycle, NoRestartAfterShutdown)
+TEST_F(LibraryLifecycle, NoRestartAfterShutdown)
 {
+    StoppedForGood();
     TraceCapture traces;
     ScrEnsureStarted();
     SetDebug(true); // a framework call too
@@ -145,9 +185,10 @@ TEST(LibraryLifecycle, NoRestartAfterShutdown)
     EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: closing process...", "nothing to close!"}));
 }
 
-TEST(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
+TEST_F(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
 {
     // The loader's way in: start-up called directly, after a shutdown.
+    StoppedForGood();
     BoxesShown boxes;
     ASSERT_EQ(TRUE, ScrLibraryStartup());
     EXPECT_TRUE(LibraryStarted);
@@ -165,9 +206,13 @@ TEST(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
     EXPECT_FALSE(AnyResourceLeft());
 }
 
-// Runs after the lifecycle above: the library is stopped, no class exists.
-TEST(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
+// With the library stopped for good, so no class exists and a framework
+// call starts nothing.
+class ClassRegistration : public LibraryLifecycle {};
+
+TEST_F(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
 {
+    StoppedForGood();
     SetDebug(true);
     {
         BoxesShown boxes;
