@@ -1,8 +1,8 @@
 // Follows every device context and bitmap that code in this program makes
 // and frees while a tracker lives, by redirecting the program's imports of
-// those GDI calls. Where the platform cannot count a process's GDI objects
-// (Wine's GetGuiResources counts nothing), this still shows that each
-// object made is freed, and freed in a state that frees it for real.
+// those GDI calls. Wine's GetGuiResources counts nothing, so the process's
+// object counts cannot show a leak there; this shows that each object made
+// is freed, and freed in a state that frees it for real.
 #pragma once
 #include <windows.h>
 
