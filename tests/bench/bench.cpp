@@ -12,6 +12,8 @@
 #include "demo_texts.h"
 #include "gl_window.h"
 #include "scene_gl.h"
+#include "tests/support/clock.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -28,27 +30,6 @@ LRESULT CALLBACK AcceptWindowedMode(int code, WPARAM wParam, LPARAM lParam)
             PostMessageA(reinterpret_cast<HWND>(wParam), WM_COMMAND, IDYES, 0);
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 void DemoFrame()
@@ -73,18 +54,18 @@ struct Tally {
 // demo loop does.
 void RunPhase(void (*frame)(), double seconds, Tally &tally)
 {
-    const double start = Now();
+    const double start = NowSeconds();
     double elapsed = 0;
     long frames = 0;
     while (elapsed < seconds) {
         PumpMessages();
         frame();
         ++frames;
-        elapsed = Now() - start;
+        elapsed = NowSeconds() - start;
     }
     glFinish();
     tally.frames += frames;
-    tally.seconds += Now() - start;
+    tally.seconds += NowSeconds() - start;
 }
 
 double Argument(int argc, char **argv, int index, double fallback)

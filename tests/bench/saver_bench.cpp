@@ -25,6 +25,8 @@
 #include "saver/timer.h"
 #include "tests/driver/program_driver.h"
 #include "tests/program/brix_steps.h"
+#include "tests/support/clock.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -36,37 +38,14 @@ constexpr char PlainClass[] = "SaverBenchPlainWindow";
 // Far from every edge, so a small move stays on the screen.
 constexpr POINT CursorHome{512, 384};
 
-double Now()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER counter;
-    QueryPerformanceCounter(&counter);
-    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 // Handles this thread's messages (and what other threads send it) for
 // about this long. The saver window's end posts WM_QUIT, which means
 // nothing here.
 void PumpFor(double seconds)
 {
-    const double end = Now() + seconds;
-    for (;;) {
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            if (message.message == WM_QUIT)
-                continue;
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-        const double left = end - Now();
-        if (left <= 0)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, static_cast<DWORD>(left * 1000) + 1, QS_ALLINPUT);
-    }
+    const double end = NowSeconds() + seconds;
+    for (double left = seconds; left > 0; left = end - NowSeconds())
+        Pump(static_cast<DWORD>(left * 1000) + 1);
 }
 
 // Tick times of one source, and the intervals between ticks of the same
@@ -75,7 +54,7 @@ struct TickLog {
     std::vector<double> phase;
     std::vector<double> intervals;
 
-    void Tick() { phase.push_back(Now()); }
+    void Tick() { phase.push_back(NowSeconds()); }
     void EndPhase()
     {
         for (std::size_t i = 1; i < phase.size(); ++i)
@@ -192,10 +171,10 @@ DWORD WINAPI Spin(LPVOID stop)
 double CpuShareOver(HANDLE thread, double seconds, void (*wait)(double))
 {
     const double cpuStart = ThreadCpuSeconds(thread);
-    const double wallStart = Now();
+    const double wallStart = NowSeconds();
     wait(seconds);
     const double cpuEnd = ThreadCpuSeconds(thread);
-    const double wall = Now() - wallStart;
+    const double wall = NowSeconds() - wallStart;
     return cpuStart >= 0 && cpuEnd >= 0 && wall > 0 ? 100 * (cpuEnd - cpuStart) / wall : -1;
 }
 
@@ -257,7 +236,7 @@ void TimeMouseClose(driver::ProgramDriver &program, HWND window, CloseTimes &tim
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, program.ProcessId());
     POINT cursor{};
     GetCursorPos(&cursor);
-    const double start = Now();
+    const double start = NowSeconds();
     if (!process || !driver::SendMouseMoveTo(cursor.x + 3, cursor.y + 2)) {
         ++times.failures;
         if (process)
@@ -266,16 +245,16 @@ void TimeMouseClose(driver::ProgramDriver &program, HWND window, CloseTimes &tim
         return;
     }
     double hidden = 0;
-    while (IsWindow(window) && Now() - start < 30) {
+    while (IsWindow(window) && NowSeconds() - start < 30) {
         if (!hidden && !IsWindowVisible(window))
-            hidden = Now();
+            hidden = NowSeconds();
         Sleep(1);
     }
-    const double gone = Now();
+    const double gone = NowSeconds();
     if (!hidden)
         hidden = gone;
     const bool ended = WaitForSingleObject(process, 30000) == WAIT_OBJECT_0;
-    const double end = Now();
+    const double end = NowSeconds();
     CloseHandle(process);
     if (!ended || program.WaitForExit(1000) != std::optional<DWORD>(2)) {
         ++times.failures;

@@ -22,9 +22,9 @@
 #include "monitor/library.h"
 #include "resource_ids.h"
 #include "standins/standin_registry.h"
-#include "tests/config/registry_scope.h"
 #include "tests/support/help_viewer.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/registry_scope.h"
 #include "tests/support/standins.h"
 #include "tests/support/trace_capture.h"
 

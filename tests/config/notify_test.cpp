@@ -12,7 +12,7 @@
 #include "config/general_settings.h"
 #include "dusklit.h"
 #include "standins/standin_registry.h"
-#include "tests/config/registry_scope.h"
+#include "tests/support/registry_scope.h"
 #include "tests/support/standins.h"
 #include "tests/support/trace_capture.h"
 

@@ -8,7 +8,7 @@
 
 #include "config/general_settings.h"
 #include "dusklit.h"
-#include "tests/config/registry_scope.h"
+#include "tests/support/registry_scope.h"
 
 namespace {
 

@@ -235,20 +235,6 @@ HWND SheetCurrentPage(HWND sheet)
     return reinterpret_cast<HWND>(SendMessageA(sheet, PSM_GETCURRENTPAGEHWND, 0, 0));
 }
 
-std::string WindowText(HWND window)
-{
-    char text[256] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
 std::string MenuItemText(HMENU menu, UINT id)
 {
     char text[64] = "";

@@ -13,8 +13,9 @@
 #include <vector>
 
 #include "dusklit.h"
-#include "tests/config/registry_scope.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/process_windows.h"
+#include "tests/support/registry_scope.h"
 
 constexpr const char *SheetCaption = "Screen Saver Properties";
 
@@ -111,8 +112,6 @@ private:
 HWND SheetHost(HWND sheet);
 int SheetPageCount(HWND sheet);
 HWND SheetCurrentPage(HWND sheet);
-std::string WindowText(HWND window);
-std::string ClassOf(HWND window);
 // The text of the item with that command id in menu, or "(none)".
 std::string MenuItemText(HMENU menu, UINT id);
 // Sends the host a notice as a page would, with a block tagged tag.

@@ -5,6 +5,7 @@
 
 #include "demo/demo_loop.h"
 #include "demo/gl_window.h"
+#include "tests/support/process_windows.h"
 
 namespace {
 
@@ -27,16 +28,7 @@ struct CrashGuard {
 
 bool IsBox(HWND window)
 {
-    char name[16] = {};
-    GetClassNameA(window, name, sizeof name);
-    return lstrcmpA(name, "#32770") == 0;
-}
-
-std::string TextOf(HWND window)
-{
-    char text[512] = {};
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    return ClassOf(window) == "#32770";
 }
 
 BOOL CALLBACK FindIcon(HWND child, LPARAM icon)
@@ -82,7 +74,7 @@ void BoxAnswerer::Answer(HWND box)
         return;
     }
     answered_.emplace_back(box, GetTickCount());
-    ShownBox shown{TextOf(box), TextOf(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER) != nullptr,
+    ShownBox shown{WindowText(box), WindowText(GetDlgItem(box, 0xFFFF)), GetWindow(box, GW_OWNER) != nullptr,
                    GetDlgItem(box, IDOK) != nullptr, GetDlgItem(box, IDYES) != nullptr,
                    GetDlgItem(box, IDNO) != nullptr, nullptr};
     EnumChildWindows(box, FindIcon, reinterpret_cast<LPARAM>(&shown.icon));

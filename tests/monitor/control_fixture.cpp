@@ -4,6 +4,7 @@
 
 #include "dusklit.h"
 #include "monitor/library.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 
@@ -155,15 +156,6 @@ RECT Monitor::Placement() const
     GetWindowRect(window_, &rect);
     MapWindowPoints(nullptr, Parent, reinterpret_cast<POINT *>(&rect), 2);
     return rect;
-}
-
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
 }
 
 void RedrawEverything()

@@ -41,9 +41,6 @@ private:
     HWND window_;
 };
 
-// Delivers everything waiting in this thread's queue.
-void PumpMessages();
-
 // Erases and repaints the parent and all its children now.
 void RedrawEverything();
 

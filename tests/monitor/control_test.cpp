@@ -10,6 +10,7 @@
 #include "monitor/library.h"
 #include "tests/monitor/control_fixture.h"
 #include "tests/monitor/message_boxes.h"
+#include "tests/support/message_pump.h"
 
 namespace {
 

@@ -15,6 +15,8 @@
 #include "saver/saver_windows.h"
 #include "saver/timer.h"
 #include "tests/monitor/message_boxes.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/process_windows.h"
 
 namespace {
 
@@ -109,20 +111,6 @@ public:
 
 ::testing::Environment *const Registered = ::testing::AddGlobalTestEnvironment(new PreviewEnvironment);
 
-std::string ClassOf(HWND window)
-{
-    char name[64] = "";
-    GetClassNameA(window, name, sizeof name);
-    return name;
-}
-
-std::string TitleOf(HWND window)
-{
-    char text[64] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
 int ChildCount(HWND window)
 {
     int count = 0;
@@ -137,31 +125,12 @@ HWND MakeMonitor(HWND parent, DWORD style, int id = 2100)
                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr), nullptr);
 }
 
-// Delivers what waits, including the timer threads' ticks (sent messages),
-// and says whether a WM_QUIT came by, with its code.
-bool PumpAndSeeQuit(int *quitCode = nullptr)
-{
-    bool quit = false;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            quit = true;
-            if (quitCode)
-                *quitCode = static_cast<int>(message.wParam);
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return quit;
-}
-
 // Pumps until the preview has been ticked `count` times (or the limit).
 bool WaitForTicks(HWND preview, int count)
 {
     const DWORD start = GetTickCount();
     while (GetTickCount() - start < WaitLimitMs) {
-        PumpAndSeeQuit();
+        Drain();
         const PreviewRecord *record = RecordOf(preview);
         if (record && record->ticks >= count)
             return true;
@@ -207,7 +176,7 @@ TEST(PreviewTargets, MonitorsOfOtherTypesTakeNoPreview)
 
     EXPECT_EQ(nullptr, CreatePreview(nullptr));
     EXPECT_EQ(previewsBefore, Previews.size()) << "the creator was never called";
-    EXPECT_FALSE(PumpAndSeeQuit());
+    EXPECT_FALSE(Drain().quit);
 }
 
 TEST(PreviewTargets, DebugModeNamesTheProgrammingErrors)
@@ -244,11 +213,11 @@ TEST(PreviewTargets, PreviewMonitorTakesItInsideItsScreen)
     ASSERT_NE(nullptr, preview);
     EXPECT_EQ(screen, GetParent(preview)) << "inside the screen, not over the whole picture";
     EXPECT_EQ(DUSKLIT_MONITOR_WINDOW_CLASS, ClassOf(screen));
-    EXPECT_EQ("Monitor window", TitleOf(screen));
+    EXPECT_EQ("Monitor window", WindowText(screen));
     EXPECT_EQ(preview, GetWindow(screen, GW_CHILD));
     EXPECT_EQ(1, ChildCount(monitor));
     EXPECT_EQ("ZoScreenSaverClass", ClassOf(preview));
-    EXPECT_EQ("SaverPreview", TitleOf(preview));
+    EXPECT_EQ("SaverPreview", WindowText(preview));
     EXPECT_EQ(ChildVisible, static_cast<DWORD>(GetWindowLongA(preview, GWL_STYLE)) & 0xFFFF0000u);
 
     RECT previewRect, screenRect;
@@ -265,7 +234,7 @@ TEST(PreviewTargets, PreviewMonitorTakesItInsideItsScreen)
     EXPECT_TRUE(WaitForTicks(preview, 2)) << "a live preview is ticked";
 
     DestroyWindow(monitor);
-    EXPECT_FALSE(PumpAndSeeQuit());
+    EXPECT_FALSE(Drain().quit);
     EXPECT_FALSE(IsWindow(preview));
 }
 
@@ -292,9 +261,9 @@ TEST(PreviewTargets, OtherWindowIsFilled)
     EXPECT_EQ(1, RecordOf(preview)->mode);
 
     DestroyWindow(pane);
-    int code = 0;
-    EXPECT_TRUE(PumpAndSeeQuit(&code));
-    EXPECT_EQ(2, code);
+    const PumpResult pumped = Drain();
+    EXPECT_TRUE(pumped.quit);
+    EXPECT_EQ(2, pumped.quitCode);
 }
 
 // Class names are atoms, which keep the spelling they were first made
@@ -321,7 +290,7 @@ TEST(PreviewTargets, ClassNameMustMatchInCase)
     GetWindowRect(preview, &rect);
     const HWND previewParent = GetParent(preview);
     DestroyWindow(window);
-    const bool quit = PumpAndSeeQuit();
+    const bool quit = Drain().quit;
     UnregisterClassA(LookAlikeClass, instance);
     ASSERT_TRUE(ScrRegisterControls());
 
@@ -394,7 +363,7 @@ TEST(PreviewLifetime, DialogDestructionStopsTheTimerFirstAndKeepsTheLoop)
     EXPECT_TRUE(record->destroyed);
     EXPECT_TRUE(record->timerGoneAtDestroy) << "the screen window stops the timer before the preview goes";
     EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(timerThread, WaitLimitMs));
-    EXPECT_FALSE(PumpAndSeeQuit()) << "the dialog's loop goes on";
+    EXPECT_FALSE(Drain().quit) << "the dialog's loop goes on";
 }
 
 } // namespace

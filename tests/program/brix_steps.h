@@ -3,10 +3,9 @@
 #pragma once
 #include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/driver/program_driver.h"
+#include "tests/support/registry_scope.h"
 
 namespace brix {
 
@@ -102,106 +101,9 @@ inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriv
     return program.WaitForWindowOfClass(SaverClass);
 }
 
-// A REG_SZ value for RegistryValueScope; the text is stored with its
-// terminating zero.
-struct RegistryText {
-    std::string text;
-};
-
-// Sets a REG_DWORD value (or a REG_SZ one) under HKEY_CURRENT_USER, or
-// with no value deletes it, for the life of the object, then puts back
-// what was there, down to removing the key again when it made it and left
-// it empty.
-class RegistryValueScope {
-public:
-    RegistryValueScope(std::string key, std::string name, std::optional<DWORD> value)
-        : key_(std::move(key)), name_(std::move(name))
-    {
-        KeepOldValue();
-        if (value)
-            written_ = Write(REG_DWORD, reinterpret_cast<const BYTE *>(&*value), sizeof *value);
-        else
-            written_ = Delete();
-    }
-    RegistryValueScope(std::string key, std::string name, const RegistryText &value)
-        : key_(std::move(key)), name_(std::move(name))
-    {
-        KeepOldValue();
-        written_ = Write(REG_SZ, reinterpret_cast<const BYTE *>(value.text.c_str()),
-                         static_cast<DWORD>(value.text.size() + 1));
-    }
-    ~RegistryValueScope()
-    {
-        if (hadValue_)
-            Write(oldType_, oldData_.data(), static_cast<DWORD>(oldData_.size()));
-        else
-            Delete();
-        if (!keyExisted_)
-            DeleteKeyIfEmpty();
-    }
-    RegistryValueScope(const RegistryValueScope &) = delete;
-    RegistryValueScope &operator=(const RegistryValueScope &) = delete;
-
-    // Whether the value is now as asked.
-    bool Written() const { return written_; }
-
-private:
-    void KeepOldValue()
-    {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-            return;
-        keyExisted_ = true;
-        DWORD size = 0;
-        if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
-            oldData_.resize(size);
-            hadValue_ = RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_,
-                                         oldData_.empty() ? nullptr : oldData_.data(), &size) == ERROR_SUCCESS;
-            oldData_.resize(size);
-        }
-        RegCloseKey(handle);
-    }
-
-    bool Write(DWORD type, const BYTE *data, DWORD size)
-    {
-        HKEY handle = nullptr;
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle,
-                            nullptr) != ERROR_SUCCESS)
-            return false;
-        bool done = RegSetValueExA(handle, name_.c_str(), 0, type, data, size) == ERROR_SUCCESS;
-        RegCloseKey(handle);
-        return done;
-    }
-    bool Delete()
-    {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
-            return true;  // no key, so no value
-        LONG result = RegDeleteValueA(handle, name_.c_str());
-        RegCloseKey(handle);
-        return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
-    }
-
-    void DeleteKeyIfEmpty()
-    {
-        HKEY handle = nullptr;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
-            return;
-        DWORD subkeys = 1, values = 1;
-        bool empty = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
-                                      nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
-                     subkeys == 0 && values == 0;
-        RegCloseKey(handle);
-        if (empty)
-            RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
-    }
-
-    std::string key_, name_;
-    bool keyExisted_ = false;
-    bool hadValue_ = false;
-    DWORD oldType_ = 0;
-    std::vector<BYTE> oldData_;
-    bool written_ = false;
-};
+// The shared test support's registry scopes, under the names the tests
+// here use.
+using ::RegistryText;
+using ::RegistryValueScope;
 
 }  // namespace brix

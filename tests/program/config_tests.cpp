@@ -17,13 +17,13 @@
 
 #include <algorithm>
 #include <cwchar>
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "include/dusklit.h"
 #include "resources/resource_ids.h"
 #include "tests/program/brix_steps.h"
+#include "tests/support/message_pump.h"
 
 using driver::ProgramDriver;
 
@@ -47,24 +47,6 @@ constexpr UINT AnswerLimitMs = 5000;
 const std::vector<std::string> SensitivityEntries = {"High", "Normal", "Low",
                                                       "Keyboard only (ignore mouse movement)"};
 const std::vector<std::string> UnitEntries = {"seconds", "minutes"};
-
-// Handles what other processes send to this thread's windows.
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
-    }
-}
-
-bool PumpingWaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    return driver::WaitUntil([&] {
-        PumpMessages();
-        return condition();
-    }, timeoutMs, 10);
-}
 
 // The stored General settings under the screen savers' key.
 struct StoredSettings {
@@ -104,28 +86,14 @@ private:
         mouseCorners_, muteSound_, activeConfig_;
 };
 
-std::optional<std::vector<BYTE>> StoredValue(const char *name)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, brix::ScreenSaversKey.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
-        return std::nullopt;
-    std::vector<BYTE> data(64);
-    DWORD size = static_cast<DWORD>(data.size());
-    LONG result = RegQueryValueExA(key, name, nullptr, nullptr, data.data(), &size);
-    RegCloseKey(key);
-    if (result != ERROR_SUCCESS)
-        return std::nullopt;
-    data.resize(size);
-    return data;
-}
-
+// A number: four bytes, whatever type they are stored as.
 std::optional<DWORD> StoredNumber(const char *name)
 {
-    auto data = StoredValue(name);
-    if (!data || data->size() != sizeof(DWORD))
+    auto value = ReadValue(brix::ScreenSaversKey, name);
+    if (!value || value->bytes.size() != sizeof(DWORD))
         return std::nullopt;
     DWORD number = 0;
-    std::copy(data->begin(), data->end(), reinterpret_cast<BYTE *>(&number));
+    std::copy(value->bytes.begin(), value->bytes.end(), reinterpret_cast<char *>(&number));
     return number;
 }
 
@@ -133,10 +101,10 @@ std::optional<DWORD> StoredNumber(const char *name)
 // the framework stores is checked too.
 std::optional<std::string> StoredText(const char *name)
 {
-    auto data = StoredValue(name);
-    if (!data)
+    auto value = ReadValue(brix::ScreenSaversKey, name);
+    if (!value)
         return std::nullopt;
-    return std::string(data->begin(), data->end());
+    return value->bytes;
 }
 
 LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)

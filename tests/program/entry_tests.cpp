@@ -8,9 +8,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <functional>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/preview_host.h"
 
 using driver::ProgramDriver;
 
@@ -32,25 +33,6 @@ std::string SaverPath()
 void SetVariable(const char *name, const char *value)
 {
     SetEnvironmentVariableA(name, value);
-}
-
-// Handles what other processes send to this thread's windows: a preview
-// of another process cannot be created inside one of them otherwise.
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-bool PumpingWaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    return driver::WaitUntil([&] {
-        PumpMessages();
-        return condition();
-    }, timeoutMs, 10);
 }
 
 // Where a line holding the text first appears in the debug output; -1 when
@@ -195,38 +177,6 @@ TEST_F(EntryProgram, SaverThroughTheHostEntryIsTheFrameworksWhenTheHostAnswersZe
 
 // ---------------------------------------------------------------------
 // Preview inside a window of this process.
-
-// A framed window standing in for the display settings' little monitor.
-class PreviewHost {
-public:
-    PreviewHost()
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = ClassName;
-        RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, ClassName, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 120, 90, 300,
-                                  220, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        PumpMessages();
-    }
-    ~PreviewHost() { Destroy(); }
-    PreviewHost(const PreviewHost &) = delete;
-    PreviewHost &operator=(const PreviewHost &) = delete;
-
-    HWND Handle() const { return handle_; }
-    std::string Number() const { return std::to_string(reinterpret_cast<UINT_PTR>(handle_)); }
-    void Destroy()
-    {
-        if (handle_ && IsWindow(handle_))
-            DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    static constexpr const char *ClassName = "EntryPreviewHost";
-    HWND handle_ = nullptr;
-};
 
 class EntryPreview : public EntryProgram {
 protected:

@@ -5,10 +5,11 @@
 // provider, the password asked before the saver may close.
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/preview_host.h"
 
 #ifdef STANDIN_BRIX_PATH
 #include "standins/password_store/password_store.h"
@@ -45,25 +46,6 @@ std::optional<bool> ScreenSaverRunningAsANewProcessSeesIt()
     if (code > 1)
         return std::nullopt;
     return code == 1;
-}
-
-// Handles what other processes send to this thread's windows: a preview
-// of another process cannot be created inside one of them otherwise.
-void PumpMessages()
-{
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-bool PumpingWaitUntil(const std::function<bool()> &condition, DWORD timeoutMs)
-{
-    return driver::WaitUntil([&] {
-        PumpMessages();
-        return condition();
-    }, timeoutMs, 10);
 }
 
 // The settings every case here relies on, whatever earlier runs left: any
@@ -149,41 +131,6 @@ TEST_F(SaverProgram, AKeyPressEndsTheSaver)
     EXPECT_FALSE(program.EndedByDriver());
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
 }
-
-// A window of this process standing in for the display settings' little
-// monitor: framed, so its outer size differs from its client size.
-class PreviewHost {
-public:
-    PreviewHost()
-    {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = DefWindowProcA;
-        windowClass.hInstance = GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = ClassName;
-        RegisterClassA(&windowClass);
-        handle_ = CreateWindowExA(0, ClassName, "Preview host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 320,
-                                  240, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-        PumpMessages();
-    }
-    ~PreviewHost()
-    {
-        if (handle_ && IsWindow(handle_))
-            DestroyWindow(handle_);
-    }
-    PreviewHost(const PreviewHost &) = delete;
-    PreviewHost &operator=(const PreviewHost &) = delete;
-
-    HWND Handle() const { return handle_; }
-    void Destroy()
-    {
-        DestroyWindow(handle_);
-        handle_ = nullptr;
-    }
-
-private:
-    static constexpr const char *ClassName = "DusklitPreviewHost";
-    HWND handle_ = nullptr;
-};
 
 TEST_F(SaverProgram, PreviewFillsTheGivenWindowAndEndsWhenThatWindowIsDestroyed)
 {

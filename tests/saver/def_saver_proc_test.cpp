@@ -8,6 +8,7 @@
 
 #include "saver/def_saver_proc.h"
 #include "tests/saver/saver_harness.h"
+#include "tests/support/preview_host.h"
 #include "tests/support/trace_capture.h"
 
 using namespace harness;
@@ -29,21 +30,6 @@ bool MovesAndCloses(TestSaver &saver, int x, int y)
     SetCursorPos(x, y);
     return saver.ClosesAfter(WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 }
-
-// A top-level window to hold previews.
-class ParentWindow {
-public:
-    explicit ParentWindow(const char *className = "Static")
-    {
-        window_ = CreateWindowExA(0, className, "parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 200, 150, nullptr,
-                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-    }
-    ~ParentWindow() { DestroyWindow(window_); }
-    HWND Get() const { return window_; }
-
-private:
-    HWND window_;
-};
 
 class DefSaver : public ::testing::Test {
 protected:
@@ -311,9 +297,9 @@ TEST_F(DefSaver, PreviewsNeverCloseOnInputAndCloseWithoutAPassword)
 {
     PrefsScope prefs({});
     RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
-    ParentWindow parent;
+    PreviewHost parent;
     VerifyAnswers answers;
-    TestSaver preview(answers.Hook(), parent.Get());
+    TestSaver preview(answers.Hook(), parent.Handle());
     ASSERT_TRUE(preview.Alive());
     SendGeneralSettings(preview.Handle(), 0, 0, 1);
     EXPECT_FALSE(preview.ClosesAfter(WM_KEYDOWN, 'A', 1));
@@ -338,9 +324,9 @@ TEST_F(DefSaver, APreviewInsideAMonitorControlLeavesTheDialogLoopRunning)
         monitorScreen.lpszClassName = DUSKLIT_MONITOR_WINDOW_CLASS;
         ASSERT_NE(RegisterClassA(&monitorScreen), 0);
     }
-    ParentWindow parent(DUSKLIT_MONITOR_WINDOW_CLASS);
-    ASSERT_NE(parent.Get(), nullptr);
-    TestSaver preview({}, parent.Get());
+    PreviewHost parent(DUSKLIT_MONITOR_WINDOW_CLASS);
+    ASSERT_NE(parent.Handle(), nullptr);
+    TestSaver preview({}, parent.Handle());
     EXPECT_TRUE(preview.ClosesAfter(WM_CLOSE));
     EXPECT_FALSE(preview.LastPump().quit);
 }
@@ -348,7 +334,7 @@ TEST_F(DefSaver, APreviewInsideAMonitorControlLeavesTheDialogLoopRunning)
 TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
 {
     PrefsScope prefs({});
-    ParentWindow parent; // first, so the saver stays the active window
+    PreviewHost parent; // first, so the saver stays the active window
     TestSaver saver;
     ASSERT_EQ(SendGeneralSettings(saver.Handle(), 400, 30, 1, SCRCHANGE_GENERAL | SCRCHANGE_APPLIED), 1);
     EXPECT_EQ(SaverRunState.mouseThreshold, 400);
@@ -359,7 +345,7 @@ TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
     EXPECT_EQ(SendGeneralSettings(saver.Handle(), 7, 7, 0, 0x1000 | 0x101), 1);
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "low bits not 1: not general settings";
 
-    TestSaver preview({}, parent.Get());
+    TestSaver preview({}, parent.Handle());
     SendGeneralSettings(saver.Handle(), 400, 30, 1); // the preview's creation reset the record
     EXPECT_EQ(SendGeneralSettings(preview.Handle(), 9, 9, 0), 1);
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "a preview ignores settings";

@@ -14,6 +14,7 @@
 #include "dusklit.h"
 #include "saver/run_state.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/preview_host.h"
 
 namespace {
 
@@ -240,22 +241,6 @@ std::string Decimal(unsigned long value)
     return std::to_string(value);
 }
 
-// A bordered top-level window of this process to preview in.
-class PreviewParent {
-public:
-    PreviewParent()
-    {
-        window_ = CreateWindowExA(0, "Static", "preview parent", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 30, 40, 321, 233,
-                                  nullptr, nullptr, nullptr, nullptr);
-    }
-    ~PreviewParent() { DestroyWindow(window_); }
-    HWND Get() const { return window_; }
-    unsigned long Number() const { return static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(window_)); }
-
-private:
-    HWND window_;
-};
-
 TEST(Entry, SaverSwitchRunsATopmostFullScreenWindow)
 {
     ChildRun run = RunScenario("own", "/s");
@@ -282,13 +267,13 @@ TEST(Entry, EverySaverSpellingRunsTheSaver)
 
 TEST(Entry, PreviewFillsTheNamedWindowInEveryForm)
 {
-    PreviewParent parent;
-    ASSERT_NE(parent.Get(), nullptr);
+    PreviewHost parent;
+    ASSERT_NE(parent.Handle(), nullptr);
     RECT outer;
-    GetWindowRect(parent.Get(), &outer);
-    const std::string number = Decimal(parent.Number());
+    GetWindowRect(parent.Handle(), &outer);
+    const std::string number = parent.Number();
     char hex[32];
-    std::snprintf(hex, sizeof hex, "0x%lX", parent.Number());
+    std::snprintf(hex, sizeof hex, "0x%lX", static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(parent.Handle())));
     for (const std::string &arguments : {"/p " + number, "/p:" + number, "/P " + std::string(hex), "/l " + number,
                                          "-p :: " + number}) {
         ChildRun run = RunScenario("own", arguments);
@@ -361,8 +346,8 @@ TEST(Entry, DebugWindowIsASixthOfTheScreenOverlappedAndNotTopmost)
 
 TEST(Entry, AHostThatMakesThePreviewIsNeverAskedToCreateTheWindow)
 {
-    PreviewParent parent;
-    ChildRun run = RunScenario("host", "/p " + Decimal(parent.Number()));
+    PreviewHost parent;
+    ChildRun run = RunScenario("host", "/p " + parent.Number());
     EXPECT_EQ(run.report["host_mode"], "2");
     EXPECT_EQ(run.report["host_requests"],
               Decimal(SCRHOST_CREATESYSPREVIEW) + " " + Decimal(SCRHOST_CREATEPREVIEW));

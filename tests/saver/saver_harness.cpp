@@ -1,7 +1,6 @@
 #include "tests/saver/saver_harness.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "saver/prefs.h"
 
@@ -35,91 +34,6 @@ PrefsScope::~PrefsScope()
     defaults.Debug = 0;
     defaults.NoTimers = 0;
     InstallPrefs(defaults);
-}
-
-RegistryValueScope::RegistryValueScope(const std::string &key, const std::string &name, std::optional<DWORD> value)
-    : key_(key), name_(name)
-{
-    HKEY handle = nullptr;
-    keyExisted_ = RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) == ERROR_SUCCESS;
-    if (keyExisted_) {
-        char buffer[1024];
-        DWORD size = sizeof buffer;
-        if (RegQueryValueExA(handle, name.c_str(), nullptr, &oldType_, reinterpret_cast<BYTE *>(buffer), &size) ==
-            ERROR_SUCCESS) {
-            hadValue_ = true;
-            oldBytes_.assign(buffer, size);
-        }
-        RegCloseKey(handle);
-    }
-    if (value)
-        Write(REG_DWORD, std::string(reinterpret_cast<const char *>(&*value), sizeof(DWORD)));
-    else
-        Write(std::nullopt, "");
-}
-
-RegistryValueScope::RegistryValueScope(const std::string &key, const std::string &name, DWORD type,
-                                       const std::string &bytes)
-    : RegistryValueScope(key, name, std::nullopt)
-{
-    Write(type, bytes);
-}
-
-void RegistryValueScope::Write(std::optional<DWORD> type, const std::string &bytes)
-{
-    HKEY handle = nullptr;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &handle, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    if (type)
-        RegSetValueExA(handle, name_.c_str(), 0, *type, reinterpret_cast<const BYTE *>(bytes.data()),
-                       static_cast<DWORD>(bytes.size()));
-    else
-        RegDeleteValueA(handle, name_.c_str());
-    RegCloseKey(handle);
-}
-
-RegistryValueScope::~RegistryValueScope()
-{
-    if (hadValue_) {
-        Write(oldType_, oldBytes_);
-    } else if (keyExisted_) {
-        Write(std::nullopt, "");
-    } else {
-        Write(std::nullopt, "");
-        RegDeleteKeyA(HKEY_CURRENT_USER, key_.c_str());
-    }
-}
-
-PumpResult Drain()
-{
-    PumpResult result;
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            result.quit = true;
-            result.quitCode = static_cast<int>(message.wParam);
-            continue;
-        }
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-    return result;
-}
-
-PumpResult Pump(DWORD ms)
-{
-    PumpResult result;
-    const DWORD start = GetTickCount();
-    for (;;) {
-        PumpResult step = Drain();
-        if (step.quit)
-            return step;
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= ms)
-            return result;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
-    }
 }
 
 TestSaver::TestSaver(SaverHook hook, HWND parent) : hook_(std::move(hook))

@@ -1,7 +1,8 @@
 // A saver window for in-process tests: a window class whose procedure lets
 // the test answer a message first (as a saver's own procedure would) and
-// passes everything else to DefSaverProc, plus the preferences, registry
-// values and message pumping the tests need around it.
+// passes everything else to DefSaverProc, plus the preferences the tests
+// need around it. Registry values and message pumping come from the shared
+// test support.
 #pragma once
 #include <windows.h>
 
@@ -11,6 +12,8 @@
 #include <vector>
 
 #include "dusklit.h"
+#include "tests/support/message_pump.h"
+#include "tests/support/registry_scope.h"
 
 namespace harness {
 
@@ -30,37 +33,6 @@ public:
     explicit PrefsScope(const PrefsChange &change);
     ~PrefsScope();
 };
-
-// Sets (or, with no value, deletes) a value under HKEY_CURRENT_USER and
-// puts back what was there before.
-class RegistryValueScope {
-public:
-    RegistryValueScope(const std::string &key, const std::string &name, std::optional<DWORD> value);
-    RegistryValueScope(const std::string &key, const std::string &name, DWORD type, const std::string &bytes);
-    ~RegistryValueScope();
-    RegistryValueScope(const RegistryValueScope &) = delete;
-    RegistryValueScope &operator=(const RegistryValueScope &) = delete;
-
-private:
-    void Write(std::optional<DWORD> type, const std::string &bytes);
-    std::string key_, name_;
-    bool keyExisted_ = false;
-    bool hadValue_ = false;
-    DWORD oldType_ = 0;
-    std::string oldBytes_;
-};
-
-// What a pump saw.
-struct PumpResult {
-    bool quit = false;
-    int quitCode = 0;
-};
-
-// Dispatches this thread's messages for about ms milliseconds, or until
-// WM_QUIT (which is taken and reported, not re-posted).
-PumpResult Pump(DWORD ms);
-// Dispatches what is queued now, without waiting.
-PumpResult Drain();
 
 class TestSaver {
 public:

@@ -12,23 +12,12 @@
 #include "saver/thread_list.h"
 #include "saver/timer.h"
 #include "tests/saver/saver_harness.h"
+#include "tests/support/clock.h"
 #include "tests/support/trace_capture.h"
 
 using namespace harness;
 
 namespace {
-
-double NowMs()
-{
-    static LARGE_INTEGER frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f;
-    }();
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
 
 // A saver that draws for drawMs on each tick and answers period; with
 // answer false it leaves SCRM_TIMER to DefSaverProc.

@@ -2,31 +2,14 @@
 
 #include <vector>
 
+#include "tests/support/process_windows.h"
+
 namespace {
 
 // Long enough for a dialog to open on a slow, emulated machine; a passing
 // wait ends as soon as its condition holds.
 constexpr DWORD WaitLimitMs = 60000;
 constexpr DWORD PollMs = 20;
-
-// Collects this process's visible dialogs.
-BOOL CALLBACK AddProcessDialog(HWND window, LPARAM dialogs)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    char className[16] = "";
-    GetClassNameA(window, className, sizeof className);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && lstrcmpA(className, "#32770") == 0)
-        reinterpret_cast<std::vector<HWND> *>(dialogs)->push_back(window);
-    return TRUE;
-}
-
-std::vector<HWND> ProcessDialogs()
-{
-    std::vector<HWND> dialogs;
-    EnumWindows(AddProcessDialog, reinterpret_cast<LPARAM>(&dialogs));
-    return dialogs;
-}
 
 GUITHREADINFO ThreadInfo(DWORD thread)
 {
@@ -80,9 +63,7 @@ HWND DialogAnswerer::WaitForDialog(const char *caption, int editId)
     HWND match = nullptr;
     WaitFor([&] {
         for (HWND dialog : ProcessDialogs()) {
-            char text[128] = "";
-            GetWindowTextA(dialog, text, sizeof text);
-            if (lstrcmpA(text, caption) == 0 && GetDlgItem(dialog, editId)) {
+            if (WindowText(dialog) == caption && GetDlgItem(dialog, editId)) {
                 match = dialog;
                 return true;
             }

@@ -1,39 +1,17 @@
 #include "tests/support/message_box_watch.h"
 
 #include <algorithm>
-#include <cstring>
+
+#include "tests/support/process_windows.h"
 
 namespace {
-
-std::string TextOf(HWND window)
-{
-    char text[1024] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
-}
-
-bool IsClass(HWND window, const char *name)
-{
-    char className[64] = "";
-    GetClassNameA(window, className, sizeof className);
-    return std::strcmp(className, name) == 0;
-}
-
-BOOL CALLBACK CollectBox(HWND window, LPARAM context)
-{
-    DWORD process = 0;
-    GetWindowThreadProcessId(window, &process);
-    if (process == GetCurrentProcessId() && IsWindowVisible(window) && IsClass(window, "#32770"))
-        reinterpret_cast<std::vector<HWND> *>(context)->push_back(window);
-    return TRUE;
-}
 
 // The message of a box is its longest static text (the icon is a static too).
 BOOL CALLBACK FindMessageText(HWND child, LPARAM context)
 {
     auto *best = reinterpret_cast<std::string *>(context);
-    if (IsClass(child, "Static")) {
-        std::string text = TextOf(child);
+    if (ClassOf(child) == "Static") {
+        std::string text = WindowText(child);
         if (text.size() > best->size())
             *best = text;
     }
@@ -65,9 +43,7 @@ std::vector<SeenMessageBox> MessageBoxWatch::Seen() const
 void MessageBoxWatch::Watch()
 {
     while (!stop_) {
-        std::vector<HWND> boxes;
-        EnumWindows(CollectBox, reinterpret_cast<LPARAM>(&boxes));
-        for (HWND box : boxes)
+        for (HWND box : ProcessDialogs())
             Answer(box);
         // Forget boxes that are gone, so a reused handle counts again.
         answered_.erase(std::remove_if(answered_.begin(), answered_.end(), [](HWND w) { return !IsWindow(w); }),
@@ -81,7 +57,7 @@ void MessageBoxWatch::Answer(HWND box)
     if (std::find(answered_.begin(), answered_.end(), box) != answered_.end())
         return;
     SeenMessageBox seen;
-    seen.caption = TextOf(box);
+    seen.caption = WindowText(box);
     EnumChildWindows(box, FindMessageText, reinterpret_cast<LPARAM>(&seen.text));
     {
         std::lock_guard<std::mutex> hold(lock_);

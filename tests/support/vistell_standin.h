@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/message_pump.h"
+
 namespace vistell {
 
 inline const char ClassName[] = "Vistell";
@@ -75,9 +77,7 @@ inline HWND WaitForWindowOf(DWORD processId, DWORD limitMs = WaitLimitMs)
             return window;
         if (GetTickCount() - start > limitMs)
             return nullptr;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&message);
+        PumpMessages();
         Sleep(50);
     }
 }

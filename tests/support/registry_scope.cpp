@@ -1,4 +1,4 @@
-#include "tests/config/registry_scope.h"
+#include "tests/support/registry_scope.h"
 
 #include <shlwapi.h>
 
@@ -33,6 +33,21 @@ bool CopyKey(const std::string &from, const std::string &to)
     return copied;
 }
 
+// Removes the key when it holds neither values nor subkeys.
+void DeleteKeyIfEmpty(const std::string &key)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    DWORD subkeys = 1, values = 1;
+    const bool empty = RegQueryInfoKeyA(handle, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values,
+                                        nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS &&
+                       subkeys == 0 && values == 0;
+    RegCloseKey(handle);
+    if (empty)
+        RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
 } // namespace
 
 SavedKey::SavedKey(std::string key) : key_(std::move(key)), backup_(BackupNameFor(key_))
@@ -52,6 +67,78 @@ SavedKey::~SavedKey()
     // The parents go once no other saved key waits under them.
     RegDeleteKeyA(HKEY_CURRENT_USER, BackupRoot);
     RegDeleteKeyA(HKEY_CURRENT_USER, TestsRoot);
+}
+
+RegistryValueScope::RegistryValueScope(std::string key, std::string name, std::optional<DWORD> value)
+    : key_(std::move(key)), name_(std::move(name))
+{
+    KeepOldValue();
+    if (value)
+        written_ = Write(REG_DWORD, reinterpret_cast<const BYTE *>(&*value), sizeof *value);
+    else
+        written_ = Delete();
+}
+
+RegistryValueScope::RegistryValueScope(std::string key, std::string name, const RegistryText &value)
+    : key_(std::move(key)), name_(std::move(name))
+{
+    KeepOldValue();
+    written_ = Write(REG_SZ, reinterpret_cast<const BYTE *>(value.text.c_str()),
+                     static_cast<DWORD>(value.text.size() + 1));
+}
+
+RegistryValueScope::RegistryValueScope(std::string key, std::string name, DWORD type, const std::string &bytes)
+    : key_(std::move(key)), name_(std::move(name))
+{
+    KeepOldValue();
+    written_ = Write(type, reinterpret_cast<const BYTE *>(bytes.data()), static_cast<DWORD>(bytes.size()));
+}
+
+RegistryValueScope::~RegistryValueScope()
+{
+    if (hadValue_)
+        Write(oldType_, oldData_.data(), static_cast<DWORD>(oldData_.size()));
+    else
+        Delete();
+    if (!keyExisted_)
+        DeleteKeyIfEmpty(key_);
+}
+
+void RegistryValueScope::KeepOldValue()
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_QUERY_VALUE, &handle) != ERROR_SUCCESS)
+        return;
+    keyExisted_ = true;
+    DWORD size = 0;
+    if (RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_, nullptr, &size) == ERROR_SUCCESS) {
+        oldData_.resize(size);
+        hadValue_ = RegQueryValueExA(handle, name_.c_str(), nullptr, &oldType_,
+                                     oldData_.empty() ? nullptr : oldData_.data(), &size) == ERROR_SUCCESS;
+        oldData_.resize(size);
+    }
+    RegCloseKey(handle);
+}
+
+bool RegistryValueScope::Write(DWORD type, const BYTE *data, DWORD size)
+{
+    HKEY handle = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &handle, nullptr) !=
+        ERROR_SUCCESS)
+        return false;
+    const bool done = RegSetValueExA(handle, name_.c_str(), 0, type, data, size) == ERROR_SUCCESS;
+    RegCloseKey(handle);
+    return done;
+}
+
+bool RegistryValueScope::Delete()
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, key_.c_str(), 0, KEY_SET_VALUE, &handle) != ERROR_SUCCESS)
+        return true; // no key, so no value
+    const LONG result = RegDeleteValueA(handle, name_.c_str());
+    RegCloseKey(handle);
+    return result == ERROR_SUCCESS || result == ERROR_FILE_NOT_FOUND;
 }
 
 bool DeleteKey(const std::string &key)

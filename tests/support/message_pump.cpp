@@ -1,0 +1,36 @@
+#include "tests/support/message_pump.h"
+
+PumpResult Drain()
+{
+    PumpResult result;
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            result.quit = true;
+            result.quitCode = static_cast<int>(message.wParam);
+            continue;
+        }
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return result;
+}
+
+PumpResult Pump(DWORD ms)
+{
+    const DWORD start = GetTickCount();
+    for (;;) {
+        PumpResult step = Drain();
+        if (step.quit)
+            return step;
+        const DWORD elapsed = GetTickCount() - start;
+        if (elapsed >= ms)
+            return {};
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT);
+    }
+}
+
+void PumpMessages()
+{
+    Drain();
+}
