@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tests/driver/program_driver.h"
+#include "tests/support/message_pump.h"
 #include "tests/support/registry_scope.h"
 
 namespace brix {
@@ -99,6 +100,24 @@ inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriv
     if (!demo || !EndDemoWithEscape(program, *demo))
         return std::nullopt;
     return program.WaitForWindowOfClass(SaverClass);
+}
+
+// Waits, handling this thread's messages, for a visible window of the class
+// among the children of parent (a preview host, a previewer's area), as
+// long as the program runs; nothing when it ended or the wait ran out.
+inline std::optional<driver::WindowInfo> WaitForChildOfClass(const driver::ProgramDriver &program, HWND parent,
+                                                             const std::string &className)
+{
+    std::optional<driver::WindowInfo> found;
+    PumpingWaitUntil([&] {
+        for (const auto &child : driver::ChildWindowsOf(parent))
+            if (child.className == className && child.visible) {
+                found = child;
+                return true;
+            }
+        return !program.Running();
+    }, driver::DefaultWaitMs);
+    return found;
 }
 
 // The shared test support's registry scopes, under the names the tests

@@ -10,7 +10,6 @@
 #include <cstdio>
 
 #include "tests/program/brix_steps.h"
-#include "tests/support/message_pump.h"
 #include "tests/support/preview_host.h"
 
 using driver::ProgramDriver;
@@ -183,17 +182,10 @@ protected:
     // The preview that appears inside the host, checked against the host.
     std::optional<driver::WindowInfo> WaitForPreview(const PreviewHost &host)
     {
-        driver::WindowInfo preview;
-        const bool shown = PumpingWaitUntil([&] {
-            for (const auto &child : driver::ChildWindowsOf(host.Handle()))
-                if (child.className == DummyClass && child.visible) {
-                    preview = child;
-                    return true;
-                }
-            return !program_.Running();
-        }, driver::DefaultWaitMs);
-        if (!shown || !preview.handle)
+        const auto shown = brix::WaitForChildOfClass(program_, host.Handle(), DummyClass);
+        if (!shown)
             return std::nullopt;
+        const driver::WindowInfo &preview = *shown;
         RECT hostRect{};
         GetWindowRect(host.Handle(), &hostRect);
         EXPECT_EQ(preview.processId, program_.ProcessId());

@@ -40,16 +40,9 @@ TEST_F(PreviewerProgram, PreviewRunsInsideTheRunningPreviewersChild)
     ASSERT_TRUE(demo) << program.Report();
     ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
 
-    driver::WindowInfo preview;
-    const bool shown = driver::WaitUntil([&] {
-        for (const auto &child : driver::ChildWindowsOf(area))
-            if (child.className == brix::SaverClass && child.visible) {
-                preview = child;
-                return true;
-            }
-        return !program.Running();
-    }, driver::DefaultWaitMs);
-    ASSERT_TRUE(shown && preview.handle) << program.Report();
+    const auto shown = brix::WaitForChildOfClass(program, area, brix::SaverClass);
+    ASSERT_TRUE(shown) << program.Report();
+    const driver::WindowInfo preview = *shown;
 
     EXPECT_EQ(preview.title, brix::PreviewTitle);
     EXPECT_EQ(preview.processId, program.ProcessId());
