@@ -24,8 +24,8 @@ bool TextAsks(const std::uint8_t *bytes, std::size_t size)
         ++at;
     const std::size_t digitsStart = at;
     bool nonzero = false;
-    while (at < length && text[at] >= '0' && text[at] <= '9')
-        nonzero = nonzero || text[at++] != '0';
+    for (; at < length && text[at] >= '0' && text[at] <= '9'; ++at)
+        nonzero = nonzero || text[at] != '0';
     const bool hasDigits = at > digitsStart;
     while (at < length && IsBlank(text[at]))
         ++at;

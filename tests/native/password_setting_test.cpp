@@ -31,6 +31,8 @@ TEST(PasswordSetting, OnlyAClearNoTurnsThePasswordOff)
         {text, "", false},
         {PasswordSettingExpandText, std::string("7\0", 2), true},
         {text, "-5", true},
+        {text, "10", true},
+        {text, "0020", true},
         {text, "1 2", true},
         {text, "--1", true},
         {text, "+", true},

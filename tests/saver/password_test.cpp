@@ -101,6 +101,7 @@ TEST(Password, TheDesktopSettingAsksUnlessItClearlySaysNo)
         {"the number 1", std::make_pair(DWORD(REG_DWORD), std::string("\1\0\0\0", 4)), true},
         {"the text 0", Text("0"), false},
         {"the text \" 1\"", Text(" 1"), true},
+        {"the text 10", Text("10"), true},
         {"the text \"-0 \"", Text("-0 "), false},
         {"an empty text", Text(""), false},
         {"an empty expandable text", std::make_pair(DWORD(REG_EXPAND_SZ), std::string(1, '\0')), false},

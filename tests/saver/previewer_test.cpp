@@ -177,6 +177,8 @@ TEST_F(PreviewerLaunch, APreviewerBusyPastTwoSecondsIsReportedAndLeftRunning)
     HWND window = vistell::WaitForWindowOf(started[0]);
     EXPECT_TRUE(window);
     EXPECT_TRUE(GetWindow(window, GW_CHILD));
+    // It runs in the directory it was started from: ended, it lets that go.
+    vistell::EndAllBut({});
 }
 
 } // namespace
