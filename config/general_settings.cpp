@@ -7,6 +7,7 @@
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
 #include "saver/strings.h"
+#include "saver/system_components.h"
 
 static_assert(CornerDefault == SCR_CORNER_DEFAULT && CornerNow == SCR_CORNER_NOW && CornerNever == SCR_CORNER_NEVER,
               "the registry form and the public header agree on the corner actions");
@@ -81,11 +82,12 @@ void StoreCorners(HKEY key, const BYTE (&corners)[4])
     RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE *>(text), sizeof text);
 }
 
-// Loads a provider for one call of entry and releases it at once. A
-// missing library or export is passed over silently. True when called.
+// Loads a provider from the system directory for one call of entry and
+// releases it at once. A missing library or export is passed over
+// silently. True when called.
 bool CallProvider(const char *library, const char *entry, DWORD &answer)
 {
-    HMODULE module = LoadLibraryA(library);
+    HMODULE module = LoadSystemComponent(library);
     if (!module)
         return false;
     auto call = reinterpret_cast<ProviderEntry>(reinterpret_cast<void *>(GetProcAddress(module, entry)));

@@ -14,6 +14,7 @@
 #include "saver/previewer.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
+#include "saver/system_components.h"
 #include "saver/thread_list.h"
 
 LONG RunningFlag = 0;
@@ -164,9 +165,11 @@ int ScrRun(HINSTANCE instance, const RunHooks &hooks)
 }
 
 // What every entry does first. False when an entry is already running:
-// entries do not nest.
+// entries do not nest. Libraries loaded by name from here on are not
+// looked for in the current directory.
 bool EntryMayStart()
 {
+    DropCurrentDirectoryFromDllSearch();
     ScrEnsureStarted();
     return !RunningFlag;
 }

@@ -1,15 +1,16 @@
 #include "saver/password.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <cstdint>
 
 #include "dusklit.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/def_saver_proc.h"
+#include "saver/password_setting.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 #include "saver/strings.h"
+#include "saver/system_components.h"
 
 namespace {
 
@@ -29,18 +30,9 @@ bool WithinPasswordDelay()
     return elapsedSeconds < SaverRunState.passwordDelay;
 }
 
-// The setting is a number, except where it is stored as the text "0" or
-// "1": read as a number, the text "0" would mean a password.
-bool UsePasswordValue(const char (&value)[sizeof(DWORD) + 1], DWORD type)
-{
-    if (type == REG_SZ || type == REG_EXPAND_SZ)
-        return std::strtol(value, nullptr, 10) != 0;
-    DWORD number = 0;
-    std::memcpy(&number, value, sizeof number);
-    return number != 0;
-}
-
-// The desktop setting, read afresh each time: false on every failure.
+// The desktop setting, read afresh each time. No key or no value means no
+// password; a value that is there asks unless it clearly says no (see
+// saver/password_setting.h), and one too long to read asks too.
 BOOL DesktopUsesPassword()
 {
     TextBuffer text;
@@ -58,17 +50,17 @@ BOOL DesktopUsesPassword()
         ScrTrace("NeedPassword: failed to load 'usepw' key name. Aborting");
         return FALSE;
     }
-    // Room for a number, or for "0" or "1" as some systems store it.
-    char value[sizeof(DWORD) + 1] = {};
+    std::uint8_t value[PasswordSettingSize] = {};
     DWORD type = REG_NONE;
-    DWORD size = sizeof(DWORD);
-    LONG status = RegQueryValueExA(desktop, text, nullptr, &type, reinterpret_cast<BYTE *>(value), &size);
+    DWORD size = sizeof value;
+    const LONG status = RegQueryValueExA(desktop, text, nullptr, &type, value, &size);
     RegCloseKey(desktop);
-    if (status != ERROR_SUCCESS) {
+    const bool tooLong = status == ERROR_MORE_DATA;
+    if (status != ERROR_SUCCESS && !tooLong) {
         ScrTrace("NeedPassword: failed to get 'usepw' value from registry. Aborting");
         return FALSE;
     }
-    if (UsePasswordValue(value, type)) {
+    if (tooLong || PasswordSettingAsks(type, value, size)) {
         ScrTrace("NeedPassword: yes, we do need the password");
         return TRUE;
     }
@@ -123,7 +115,7 @@ int DoVerifyPwDialog(HWND window)
         ScrTrace("DoVerifyPwDialog: failed to load pwdprovidername string. Aborting");
         return IDOK;
     }
-    HMODULE provider = LoadLibraryA(text);
+    HMODULE provider = LoadSystemComponent(text);
     if (!provider) {
         ScrTrace("DoVerifyPwDialog: unable to load pwdprovider library. Aborting");
         return IDOK;
@@ -140,7 +132,7 @@ INT_PTR ScrChangePassword(HWND parent)
     TextBuffer text;
     if (!LoadLibraryText(IDS_MPR_DLL, text))
         return 2;
-    HMODULE mpr = LoadLibraryA(text);
+    HMODULE mpr = LoadSystemComponent(text);
     if (!mpr)
         return 2;
     PwdChangePasswordProc change = nullptr;

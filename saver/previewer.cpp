@@ -6,6 +6,7 @@
 #include "resource_ids.h"
 #include "saver/previewer_name.h"
 #include "saver/strings.h"
+#include "saver/system_components.h"
 
 namespace {
 
@@ -31,8 +32,10 @@ void ShowPreviewerMessage(UINT id, const char *caption)
         MessageBoxA(nullptr, text, caption, MB_OK);
 }
 
-// Starts the previewer by its lower-cased name and waits until it is ready
-// for input. Returns its window, or null after telling the user why not.
+// Starts the previewer and waits until it is ready for input. The program
+// is the file of its lower-cased name in the system directory, never one
+// found through the current directory or PATH; its command line is the
+// bare name. Returns its window, or null after telling the user why not.
 HWND StartPreviewer(char *lowerCaseName, const char *caption)
 {
     STARTUPINFOA startup;
@@ -40,8 +43,10 @@ HWND StartPreviewer(char *lowerCaseName, const char *caption)
     static_assert(sizeof startup == 68, "the start-up record of 32-bit Windows");
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessA(lowerCaseName, lowerCaseName, nullptr, nullptr, FALSE, PreviewerCreationFlags, nullptr,
-                        nullptr, &startup, &process)) {
+    char program[MAX_PATH];
+    if (!SystemComponentPath(lowerCaseName, program) ||
+        !CreateProcessA(program, lowerCaseName, nullptr, nullptr, FALSE, PreviewerCreationFlags, nullptr, nullptr,
+                        &startup, &process)) {
         ShowPreviewerMessage(IDS_PREVIEWER_NOT_STARTED, caption);
         return nullptr;
     }

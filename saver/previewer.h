@@ -1,5 +1,6 @@
 // The separate previewer, Vistell: named on the command line after P or L,
-// it is found or started and its child window hosts the preview.
+// it is found or started (from the system directory only) and its child
+// window hosts the preview.
 #pragma once
 #include <windows.h>
 

@@ -11,11 +11,12 @@ export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: nothing here needs them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-# The stand-in system components (standins/README.md). The copy of the
-# program in their directory finds them beside it; Wine's own MPR.DLL gives
-# way to ours only under this DLL override, given to that program's run
-# alone.
+# The stand-in system components (standins/README.md). The framework takes
+# them from the system directory only, so they are installed there, into
+# this build's prefix. Wine's own MPR.DLL gives way to ours only under this
+# DLL override, given to the runs that want ours.
 DUSKLIT_STANDIN_DIR=$BUILD_DIR/standins/bin
+DUSKLIT_STANDIN_FILES=(PASSWORD.CPL mpr.dll Sage.DLL Cornix.dll vistell)
 dusklit_standin_overrides() {
   echo "${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mpr=n,b"
 }
@@ -57,6 +58,22 @@ dusklit_wine_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.dusklit-decorated"
   fi
+}
+
+# Copies the freshly built stand-ins into the prefix's system directory,
+# every time (a rebuilt one replaces the last), over Wine's placeholder
+# mpr.dll too. Leftovers of a test that moved one aside and died are
+# dropped. Needs the prefix and the build; does nothing without stand-ins.
+dusklit_install_standins() {
+  local system32=$WINEPREFIX/drive_c/windows/system32
+  [ -d "$DUSKLIT_STANDIN_DIR" ] && [ -d "$system32" ] || return 0
+  local file
+  for file in "${DUSKLIT_STANDIN_FILES[@]}"; do
+    rm -f "$system32/$file.dusklit-aside"
+    if [ -f "$DUSKLIT_STANDIN_DIR/$file" ]; then
+      cp -f "$DUSKLIT_STANDIN_DIR/$file" "$system32/$file"
+    fi
+  done
 }
 
 # Starts Xvfb on a free display number and exports DISPLAY.

@@ -17,11 +17,6 @@ dusklit_setup
 dusklit_build
 
 program=$BUILD_DIR/demo/brix.scr
-# The copy beside the stand-ins for the password provider, MPR.DLL and the
-# hot-corner providers uses them as it would use Windows' own.
-if [ -f "$DUSKLIT_STANDIN_DIR/brix.scr" ]; then
-  program=$DUSKLIT_STANDIN_DIR/brix.scr
-fi
 # DUSKLIT_PROGRAM=example runs the example saver (examples/starfield)
 # with the same arguments instead.
 if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
@@ -39,6 +34,7 @@ trap cleanup EXIT
 
 if [ -n "${DISPLAY:-}" ]; then
   dusklit_wine_prefix
+  dusklit_install_standins
   dusklit_start_wineserver
   dusklit_start_wine_services
   code=0
@@ -55,6 +51,7 @@ fi
 
 dusklit_start_xvfb
 dusklit_wine_prefix
+dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
 mkdir -p "$out_dir"

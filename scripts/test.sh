@@ -14,6 +14,7 @@ cleanup() {
 trap cleanup EXIT
 dusklit_start_xvfb
 dusklit_wine_prefix
+dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
 

@@ -236,7 +236,6 @@ protected:
         return sage;
     }
 
-    StandinsOnSearchPath standins_;
     SavedKey savedSettings_{ScreenSaversKey};
     SavedKey savedSage_{STANDIN_SAGE_KEY};
     SavedKey savedCornix_{STANDIN_CORNIX_KEY};

@@ -1,13 +1,12 @@
 // How the settings store tells others of a change: the notice to the
 // configuration host (host window, sheet child, page child), the system
 // broadcast on apply, and the hot-corner providers Sage.DLL and Cornix.dll
-// (the stand-ins, which count their calls and answer from the registry).
+// (the stand-ins installed in the system directory, which count their calls
+// and answer from the registry).
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <initializer_list>
 #include <string>
-#include <vector>
 
 #include "config/general_settings.h"
 #include "dusklit.h"
@@ -181,7 +180,6 @@ protected:
 
 TEST_F(NotifyChanges, LiveChangeTellsTheProvidersAndTheHost)
 {
-    StandinsOnSearchPath standins;
     SetDebug(1);
     TraceCapture traces;
 
@@ -202,7 +200,6 @@ TEST_F(NotifyChanges, LiveChangeTellsTheProvidersAndTheHost)
 
 TEST_F(NotifyChanges, AppliedChangeIsBroadcastInsteadOfToldToProviders)
 {
-    StandinsOnSearchPath standins;
     SetDebug(1);
     TraceCapture traces;
 
@@ -222,7 +219,8 @@ TEST_F(NotifyChanges, AppliedChangeIsBroadcastInsteadOfToldToProviders)
 
 TEST_F(NotifyChanges, MissingProvidersStillLeaveTheHostTold)
 {
-    StandinsOnSearchPath missing(false);
+    ComponentsMissing missing({"Sage.DLL", "Cornix.dll"});
+    ASSERT_TRUE(missing.Ready());
     EXPECT_EQ(dialog_.NotifyChanges(page_, 0), HostAnswer);
     ExpectNoticeFor(0xD001);
     EXPECT_FALSE(ReadValue(STANDIN_SAGE_KEY, STANDIN_CHANGED_VALUE));
@@ -238,48 +236,10 @@ TEST_F(NotifyChanges, APageOutsideAnySheetReachesNoHost)
     DestroyWindow(loose);
 }
 
-// Puts only some of the providers on the library search path, by copying
-// them into a directory of their own.
-class OnlyProviders {
-public:
-    explicit OnlyProviders(std::initializer_list<const char *> files)
-    {
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        directory_ = std::string(temp) + "dusklit-settings-providers";
-        CreateDirectoryA(directory_.c_str(), nullptr);
-        for (const char *file : files) {
-            const std::string target = directory_ + "\\" + file;
-            CopyFileA((StandinDirectory() + "\\" + file).c_str(), target.c_str(), FALSE);
-            copied_.push_back(target);
-        }
-        SetDllDirectoryA(directory_.c_str());
-    }
-    ~OnlyProviders()
-    {
-        SetDllDirectoryA(nullptr);
-        for (const std::string &file : copied_)
-            DeleteFileA(file.c_str());
-        RemoveDirectoryA(directory_.c_str());
-    }
-    bool Ready() const
-    {
-        for (const std::string &file : copied_)
-            if (GetFileAttributesA(file.c_str()) == INVALID_FILE_ATTRIBUTES)
-                return false;
-        return true;
-    }
-
-private:
-    std::string directory_;
-    std::vector<std::string> copied_;
-};
-
 using DetectSystemAgent = ProviderTest;
 
 TEST_F(DetectSystemAgent, CornixHasTheLastWord)
 {
-    StandinsOnSearchPath standins;
     WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, 1);
     WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, 0);
     EXPECT_EQ(GeneralDialog::DetectSystemAgent(), 0);
@@ -301,13 +261,13 @@ TEST_F(DetectSystemAgent, EachProviderAnswersAlone)
     WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, 1);
     WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, 3);
     {
-        OnlyProviders sage({"Sage.DLL"});
-        ASSERT_TRUE(sage.Ready());
+        ComponentsMissing onlySage({"Cornix.dll"});
+        ASSERT_TRUE(onlySage.Ready());
         EXPECT_EQ(GeneralDialog::DetectSystemAgent(), 1);
     }
     {
-        OnlyProviders cornix({"Cornix.dll"});
-        ASSERT_TRUE(cornix.Ready());
+        ComponentsMissing onlyCornix({"Sage.DLL"});
+        ASSERT_TRUE(onlyCornix.Ready());
         EXPECT_EQ(GeneralDialog::DetectSystemAgent(), 3);
     }
 }
@@ -316,7 +276,8 @@ TEST_F(DetectSystemAgent, WithoutProvidersTheAnswerIsNo)
 {
     WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, 1);
     WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, 1);
-    StandinsOnSearchPath missing(false);
+    ComponentsMissing missing({"Sage.DLL", "Cornix.dll"});
+    ASSERT_TRUE(missing.Ready());
     EXPECT_EQ(GeneralDialog::DetectSystemAgent(), 0);
 }
 

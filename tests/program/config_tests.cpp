@@ -12,7 +12,10 @@
 //  - active_config_saver offers it: Shift opens the sheet over the running
 //    saver, a new mouse sensitivity reaches the saver while the sheet is
 //    still open, OK closes the sheet and the saver goes on with the new
-//    threshold until a key ends it.
+//    threshold until a key ends it;
+//  - a change on the page is told to the hot-corner providers installed in
+//    the system directory; impostors of them beside the program and in the
+//    directory it starts in are never loaded.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +27,11 @@
 #include "resources/resource_ids.h"
 #include "tests/program/brix_steps.h"
 #include "tests/support/message_pump.h"
+
+#ifdef DUSKLIT_WITH_STANDINS
+#include "standins/standin_registry.h"
+#include "tests/support/standins.h"
+#endif
 
 using driver::ProgramDriver;
 
@@ -283,9 +291,10 @@ private:
 };
 
 // brix.scr with the arguments: the demo, Escape, then the sheet.
-std::optional<driver::MessageBoxInfo> OpenSheetAfterDemo(ProgramDriver &program, const std::string &arguments)
+std::optional<driver::MessageBoxInfo> OpenSheetAfterDemo(ProgramDriver &program, const std::string &arguments,
+                                                         const driver::StartOptions &options = {})
 {
-    auto demo = brix::StartWindowedDemo(program, arguments);
+    auto demo = brix::StartWindowedDemo(program, arguments, options);
     if (!demo || !brix::EndDemoWithEscape(program, *demo))
         return std::nullopt;
     return program.WaitForMessageBox(brix::ConfigSheetCaption);
@@ -507,5 +516,60 @@ TEST_F(ConfigProgram, ShiftOpensTheSheetOverASaverThatOffersItAndANewSensitivity
     EXPECT_TRUE(program.DebugOutputContains("WM_KEYDOWN: Misc key pressed: sending Close")) << program.Report();
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
 }
+
+#ifdef DUSKLIT_WITH_STANDINS
+
+// How often the stand-in provider with this key was told of a change.
+DWORD ProviderChanges(const char *providerKey)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, providerKey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
+        return 0;
+    DWORD count = 0;
+    DWORD size = sizeof count;
+    if (RegQueryValueExA(key, STANDIN_CHANGED_VALUE, nullptr, nullptr, reinterpret_cast<BYTE *>(&count), &size) !=
+        ERROR_SUCCESS)
+        count = 0;
+    RegCloseKey(key);
+    return count;
+}
+
+TEST_F(ConfigProgram, AChangeIsToldToTheInstalledProvidersAndNeverToImpostors)
+{
+    StoredSettingsScope stored({60, 0, 0, 0, "----", 0, 0});
+    ASSERT_TRUE(stored.Written());
+    brix::RegistryValueScope sageChanges{STANDIN_SAGE_KEY, STANDIN_CHANGED_VALUE, 0};
+    brix::RegistryValueScope cornixChanges{STANDIN_CORNIX_KEY, STANDIN_CHANGED_VALUE, 0};
+    ASSERT_TRUE(sageChanges.Written() && cornixChanges.Written());
+
+    PlantedDirectory programDirectory;
+    ASSERT_TRUE(programDirectory.Copy(driver::WindowsPath(brix::ProgramPath()), "brix.scr"));
+    PlantedDirectory working;
+    for (const char *provider : {"Sage.DLL", "Cornix.dll"})
+        ASSERT_TRUE(programDirectory.Plant(provider) && working.Plant(provider)) << provider;
+    driver::StartOptions options;
+    options.workingDirectory = working.Path();
+
+    ProgramDriver program(programDirectory.Path() + "\\brix.scr");
+    auto sheet = OpenSheetAfterDemo(program, "/c", options);
+    ASSERT_TRUE(sheet) << program.Report();
+    GeneralPageView page = ReadGeneralPage(sheet->Handle());
+    ASSERT_TRUE(page.page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
+
+    // "Normal", one entry down from "High".
+    ChooseSensitivity(page.page, VK_DOWN, 1);
+    EXPECT_TRUE(WaitUntilStored("Mouse Threshold Index", 1)) << program.Report();
+    EXPECT_TRUE(driver::WaitUntil([] {
+        return ProviderChanges(STANDIN_SAGE_KEY) >= 1 && ProviderChanges(STANDIN_CORNIX_KEY) >= 1;
+    }, driver::DefaultWaitMs)) << program.Report();
+
+    ASSERT_TRUE(driver::ClickDialogButton(sheet->Handle(), IDCANCEL));
+    EXPECT_EQ(program.WaitForExit(), Code(SheetCancelCode)) << program.Report();
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+    EXPECT_EQ(programDirectory.Loaded(), std::vector<std::string>{});
+    EXPECT_EQ(working.Loaded(), std::vector<std::string>{});
+}
+
+#endif // DUSKLIT_WITH_STANDINS
 
 }  // namespace

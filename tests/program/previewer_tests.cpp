@@ -1,10 +1,12 @@
 // brix.scr with the separate previewer named on its command line
 // (/p vistell), on the bare X server: the preview runs inside the child
-// window of the stand-in Vistell that is already running; with no
-// previewer to be had, the user is told and the program fails.
+// window of the stand-in Vistell (installed in the system directory) that
+// is already running; with no previewer to be had, the user is told and
+// the program fails.
 #include <gtest/gtest.h>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/standins.h"
 #include "tests/support/vistell_standin.h"
 
 using driver::ProgramDriver;
@@ -28,7 +30,7 @@ protected:
 
 TEST_F(PreviewerProgram, PreviewRunsInsideTheRunningPreviewersChild)
 {
-    vistell::Standin standin(driver::WindowsPath(VISTELL_PATH));
+    vistell::Standin standin(InstalledComponent(vistell::ProgramFile));
     ASSERT_TRUE(standin.Window());
     HWND area = standin.Child();
     ASSERT_TRUE(area);
@@ -67,8 +69,9 @@ TEST_F(PreviewerProgram, PreviewRunsInsideTheRunningPreviewersChild)
 
 TEST_F(PreviewerProgram, APreviewerThatCannotBeStartedIsReportedAndTheProgramFails)
 {
-    // Neither running nor beside this build's brix.scr or in the current
-    // directory.
+    // Neither running nor installed.
+    ComponentsMissing missing({vistell::ProgramFile});
+    ASSERT_TRUE(missing.Ready());
     ProgramDriver program(brix::ProgramPath());
     auto demo = brix::StartWindowedDemo(program, "/p Vistell");
     ASSERT_TRUE(demo) << program.Report();

@@ -2,18 +2,22 @@
 // full-screen saver with the system told that it runs, ending on real
 // mouse movement and on a key, and the preview inside a window of this
 // process, ending when that window goes; with the stand-in password
-// provider, the password asked before the saver may close.
+// provider installed in the system directory, the password asked before
+// the saver may close, and impostors of the provider in the working
+// directory and beside the program never loaded.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "tests/program/brix_steps.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/preview_host.h"
 
-#ifdef STANDIN_BRIX_PATH
+#ifdef DUSKLIT_WITH_STANDINS
 #include "standins/password_store/password_store.h"
 #include "standins/standin_registry.h"
+#include "tests/support/standins.h"
 #endif
 
 using driver::ProgramDriver;
@@ -176,7 +180,7 @@ TEST_F(SaverProgram, PreviewFillsTheGivenWindowAndEndsWhenThatWindowIsDestroyed)
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
 }
 
-#ifdef STANDIN_BRIX_PATH
+#ifdef DUSKLIT_WITH_STANDINS
 
 // Types the letters as real keys into the password box, which has the
 // keyboard focus, and waits until its edit holds them all: a button press
@@ -192,9 +196,8 @@ bool TypeIntoPasswordBox(const driver::MessageBoxInfo &box, const std::string &l
     }, 10000);
 }
 
-// The copy of brix.scr beside the stand-ins, so it finds PASSWORD.CPL; the
-// system setting says the saver uses a password, with no delay, and the
-// stand-in holds a password of this test's choosing.
+// The system setting says the saver uses a password, with no delay, and
+// the installed stand-in provider holds a password of this test's choosing.
 class PasswordProgram : public SaverProgram {
 protected:
     brix::RegistryValueScope usePasswordOn_{brix::DesktopKey, "ScreenSaveUsePassword", 1};
@@ -214,10 +217,21 @@ protected:
     static constexpr const char *Password = "dusk";
 };
 
-TEST_F(PasswordProgram, ClosingAsksTheProviderAndOnlyTheRightPasswordEndsTheSaver)
+// The program runs from a directory of its own with an impostor
+// PASSWORD.CPL beside it, and is started in another directory holding one
+// too: neither is loaded, the installed provider asks.
+TEST_F(PasswordProgram, ClosingAsksTheInstalledProviderAndOnlyTheRightPasswordEndsTheSaver)
 {
-    ProgramDriver program(STANDIN_BRIX_PATH);
-    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    PlantedDirectory programDirectory;
+    ASSERT_TRUE(programDirectory.Copy(driver::WindowsPath(brix::ProgramPath()), "brix.scr"));
+    ASSERT_TRUE(programDirectory.Plant("PASSWORD.CPL"));
+    PlantedDirectory working;
+    ASSERT_TRUE(working.Plant("PASSWORD.CPL"));
+    driver::StartOptions options;
+    options.workingDirectory = working.Path();
+
+    ProgramDriver program(programDirectory.Path() + "\\brix.scr");
+    auto saver = brix::StartSaverAfterDemo(program, "/s", options);
     ASSERT_TRUE(saver) << program.Report();
     Sleep(driver::Limit(1000));
     ASSERT_TRUE(program.Running()) << program.Report();
@@ -250,8 +264,10 @@ TEST_F(PasswordProgram, ClosingAsksTheProviderAndOnlyTheRightPasswordEndsTheSave
     EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
     EXPECT_FALSE(program.EndedByDriver());
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+    EXPECT_EQ(programDirectory.Loaded(), std::vector<std::string>{});
+    EXPECT_EQ(working.Loaded(), std::vector<std::string>{});
 }
 
-#endif  // STANDIN_BRIX_PATH
+#endif  // DUSKLIT_WITH_STANDINS
 
 }  // namespace

@@ -274,7 +274,7 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
     } settings[] = {
         {"no value", std::nullopt, 0},
         {"zero", std::make_pair(DWORD(REG_DWORD), std::string(4, '\0')), 0},
-        {"too long for a number", std::make_pair(DWORD(REG_BINARY), std::string("\1\0\0\0\0", 5)), 0},
+        {"too long to read: asks", std::make_pair(DWORD(REG_BINARY), std::string("\1\0\0\0\0", 5)), 1},
         {"the text 0", std::make_pair(DWORD(REG_SZ), std::string("0", 2)), 0},
         {"the text 1", std::make_pair(DWORD(REG_SZ), std::string("1", 2)), 1},
         {"a short number", std::make_pair(DWORD(REG_BINARY), std::string("\1", 1)), 1},

@@ -1,5 +1,7 @@
 // Finding, starting and using the separate previewer, with the stand-in
-// Vistell as a real process of its own and the real message boxes.
+// Vistell (installed in the system directory) as a real process of its own
+// and the real message boxes. A copy in the current directory is an
+// impostor, never started.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -20,18 +22,15 @@ const std::string NoResponseText = "Vistell was succesfully loaded, but didn't s
                                    "Try again, or try loading it separately.";
 const std::string NoChildText = "Vistell was there, but not its child. Check you have the latest version.";
 
-std::string StandinProgram()
+std::string InstalledProgram()
 {
-    return StandinDirectory() + "\\" + vistell::ProgramFile;
+    return InstalledComponent(vistell::ProgramFile);
 }
 
-// The directory of this test program: no previewer there.
-std::string OwnDirectory()
+// The stand-in as the build made it, to plant a copy of.
+std::string BuiltProgram()
 {
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string directory = path;
-    return directory.substr(0, directory.find_last_of('\\'));
+    return StandinDirectory() + "\\" + vistell::ProgramFile;
 }
 
 // While it lives, the current directory (where the launcher's bare program
@@ -98,7 +97,7 @@ protected:
 
 TEST_F(PreviewerLaunch, ARunningPreviewerLendsItsChildAndStaysWhereItIs)
 {
-    vistell::Standin standin(StandinProgram());
+    vistell::Standin standin(InstalledProgram());
     ASSERT_TRUE(standin.Window());
     ASSERT_TRUE(standin.Child());
     const std::vector<DWORD> before = vistell::ProcessIds();
@@ -120,7 +119,7 @@ TEST_F(PreviewerLaunch, ARunningPreviewerLendsItsChildAndStaysWhereItIs)
 
 TEST_F(PreviewerLaunch, APreviewerWithoutChildIsReportedAndNotUsed)
 {
-    vistell::Standin standin(StandinProgram(), "/nochild");
+    vistell::Standin standin(InstalledProgram(), "/nochild");
     ASSERT_TRUE(standin.Window());
     ASSERT_FALSE(standin.Child());
 
@@ -132,9 +131,14 @@ TEST_F(PreviewerLaunch, APreviewerWithoutChildIsReportedAndNotUsed)
     EXPECT_EQ(vistell::ProcessIds(), std::vector<DWORD>{standin.ProcessId()});
 }
 
-TEST_F(PreviewerLaunch, APreviewerThatIsNeitherRunningNorStartableIsReported)
+TEST_F(PreviewerLaunch, APreviewerThatIsNeitherRunningNorInstalledIsReported)
 {
-    LaunchSurroundings surroundings(OwnDirectory());
+    // A working copy in the current directory is not taken for it.
+    ComponentsMissing missing({vistell::ProgramFile});
+    ASSERT_TRUE(missing.Ready());
+    PlantedDirectory working;
+    ASSERT_TRUE(working.Copy(BuiltProgram(), vistell::ProgramFile));
+    LaunchSurroundings surroundings(working.Path());
     ASSERT_TRUE(surroundings.DirectorySet());
 
     MessageBoxWatch boxes;
@@ -151,9 +155,12 @@ TEST_F(PreviewerLaunch, APreviewerThatIsNeitherRunningNorStartableIsReported)
 
 TEST_F(PreviewerLaunch, APreviewerBusyPastTwoSecondsIsReportedAndLeftRunning)
 {
-    // Found by its bare name in the current directory; it inherits the
-    // variable that keeps it busy far longer than the launcher waits.
-    LaunchSurroundings surroundings(StandinDirectory(), "VISTELL_BUSY_MS", "15000");
+    // The installed previewer is started, not the copy in the current
+    // directory; it inherits the variable that keeps it busy far longer
+    // than the launcher waits.
+    PlantedDirectory working;
+    ASSERT_TRUE(working.Copy(BuiltProgram(), vistell::ProgramFile));
+    LaunchSurroundings surroundings(working.Path(), "VISTELL_BUSY_MS", "15000");
     ASSERT_TRUE(surroundings.DirectorySet());
 
     MessageBoxWatch boxes;
@@ -165,9 +172,13 @@ TEST_F(PreviewerLaunch, APreviewerBusyPastTwoSecondsIsReportedAndLeftRunning)
     // The started previewer carries on and in time shows its window.
     const std::vector<DWORD> started = vistell::ProcessIds();
     ASSERT_EQ(started.size(), 1u);
+    EXPECT_EQ(lstrcmpiA(vistell::ImagePath(started[0]).c_str(), InstalledProgram().c_str()), 0)
+        << vistell::ImagePath(started[0]);
     HWND window = vistell::WaitForWindowOf(started[0]);
     EXPECT_TRUE(window);
     EXPECT_TRUE(GetWindow(window, GW_CHILD));
+    // It runs in the directory it was started from: ended, it lets that go.
+    vistell::EndAllBut({});
 }
 
 } // namespace

@@ -1,4 +1,5 @@
-// Sage.DLL and Cornix.dll, loaded by name as the settings store loads them.
+// Sage.DLL and Cornix.dll, installed in the system directory, where the
+// settings store loads them from.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -80,10 +81,9 @@ protected:
         RegDeleteKeyA(HKEY_CURRENT_USER, STANDIN_SAGE_KEY);
         RegDeleteKeyA(HKEY_CURRENT_USER, STANDIN_CORNIX_KEY);
     }
-    StandinsOnSearchPath standins_;
 };
 
-TEST_P(HotCornerProvider, IsFoundByItsNameInTheStandinDirectory)
+TEST_P(HotCornerProvider, IsInstalledInTheSystemDirectory)
 {
     const Provider &provider = GetParam();
     HMODULE library = LoadLibraryA(provider.fileName);
@@ -91,7 +91,7 @@ TEST_P(HotCornerProvider, IsFoundByItsNameInTheStandinDirectory)
     char path[MAX_PATH] = "";
     GetModuleFileNameA(library, path, sizeof path);
     FreeLibrary(library);
-    std::string expected = StandinDirectory() + "\\" + provider.fileName;
+    std::string expected = InstalledComponent(provider.fileName);
     EXPECT_EQ(0, lstrcmpiA(expected.c_str(), path)) << path;
 }
 
@@ -140,11 +140,22 @@ INSTANTIATE_TEST_SUITE_P(Standins, HotCornerProvider, testing::Values(kSage, kCo
                              return std::string(info.param.fileName == kSage.fileName ? "Sage" : "Cornix");
                          });
 
-TEST(HotCornerProviders, AreMissingOutsideTheStandinDirectory)
+// What the tests of a missing provider rely on: moved aside, a provider
+// cannot be loaded, and it is back afterwards.
+TEST(HotCornerProviders, AreMissingWhileMovedAside)
 {
-    StandinsOnSearchPath absent(false);
-    EXPECT_EQ(nullptr, LoadLibraryA("Sage.DLL"));
-    EXPECT_EQ(nullptr, LoadLibraryA("Cornix.dll"));
+    {
+        ComponentsMissing missing({"Sage.DLL", "Cornix.dll"});
+        ASSERT_TRUE(missing.Ready());
+        EXPECT_EQ(nullptr, LoadLibraryA(InstalledComponent("Sage.DLL").c_str()));
+        EXPECT_EQ(nullptr, LoadLibraryA("Cornix.dll"));
+    }
+    for (const char *fileName : {"Sage.DLL", "Cornix.dll"}) {
+        HMODULE library = LoadLibraryA(InstalledComponent(fileName).c_str());
+        EXPECT_NE(nullptr, library) << fileName;
+        if (library)
+            FreeLibrary(library);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 // PASSWORD.CPL's VerifyScreenSavePwd and MPR.DLL's PwdChangePasswordA,
-// loaded by name as the framework loads them, with their real modal
-// dialogs answered from a second thread.
+// installed in the system directory and loaded from there as the
+// framework loads them, with their real modal dialogs answered from a
+// second thread.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -34,9 +35,9 @@ protected:
     void SetUp() override
     {
         RegDeleteKeyA(HKEY_CURRENT_USER, STANDIN_PASSWORD_KEY);
-        cpl_ = LoadLibraryA("PASSWORD.CPL");
+        cpl_ = LoadLibraryA(InstalledComponent("PASSWORD.CPL").c_str());
         ASSERT_NE(nullptr, cpl_);
-        mpr_ = LoadLibraryA("MPR.DLL");
+        mpr_ = LoadLibraryA(InstalledComponent("MPR.DLL").c_str());
         ASSERT_NE(nullptr, mpr_);
         verify_ = Export<VerifyProc>(cpl_, "VerifyScreenSavePwd");
         change_ = Export<ChangeProc>(mpr_, "PwdChangePasswordA");
@@ -94,7 +95,6 @@ protected:
         return change_("SCRSAVE", nullptr, 0, 0);
     }
 
-    StandinsOnSearchPath standins_;
     HMODULE cpl_ = nullptr;
     HMODULE mpr_ = nullptr;
     VerifyProc verify_ = nullptr;
@@ -102,12 +102,13 @@ protected:
     HWND saver_ = nullptr;
 };
 
-TEST_F(PasswordDialogs, LoadByNameFromTheStandinDirectory)
+TEST_F(PasswordDialogs, AreInstalledInTheSystemDirectory)
 {
-    std::string directory = StandinDirectory() + "\\";
+    std::string directory = SystemDirectory() + "\\";
     EXPECT_EQ(0, lstrcmpiA((directory + "PASSWORD.CPL").c_str(), ModulePath(cpl_).c_str())) << ModulePath(cpl_);
     EXPECT_EQ(0, lstrcmpiA((directory + "MPR.DLL").c_str(), ModulePath(mpr_).c_str())) << ModulePath(mpr_);
-    // Wine's own MPR.DLL can sit at that path too; ours has no network calls.
+    // Wine's own MPR.DLL answers for that path too, unless the process was
+    // told to prefer the native one; ours has no network calls.
     EXPECT_EQ(nullptr, GetProcAddress(mpr_, "WNetGetConnectionA"))
         << "the process got Wine's MPR.DLL: it needs WINEDLLOVERRIDES with mpr=n,b";
 }

@@ -3,8 +3,13 @@
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace {
+
+// Beside the installed file, under a name nothing loads.
+const char AsideSuffix[] = ".dusklit-aside";
+const char MarkerSuffix[] = ".loaded";
 
 // A Linux path as this process sees it under Wine: Wine's own translation
 // knows the prefix's drive mappings.
@@ -24,23 +29,124 @@ std::string ToWindowsPath(const std::string &path)
     return length > 1 ? std::string(narrow) : path;
 }
 
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string ReadSmallFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return "";
+    char text[MAX_PATH] = "";
+    DWORD read = 0;
+    ReadFile(file, text, sizeof text - 1, &read, nullptr);
+    CloseHandle(file);
+    return std::string(text, read);
+}
+
 } // namespace
+
+std::string SystemDirectory()
+{
+    char path[MAX_PATH] = "";
+    GetSystemDirectoryA(path, sizeof path);
+    return path;
+}
+
+std::string InstalledComponent(const std::string &fileName)
+{
+    return SystemDirectory() + "\\" + fileName;
+}
 
 std::string StandinDirectory()
 {
     return ToWindowsPath(DUSKLIT_STANDIN_DIR);
 }
 
-StandinsOnSearchPath::StandinsOnSearchPath(bool present)
+std::string ProgramDirectory()
 {
-    // The system directory has none of them, so searching it in place of
-    // the stand-in directory makes them missing.
-    char system[MAX_PATH] = "";
-    GetSystemDirectoryA(system, sizeof system);
-    SetDllDirectoryA(present ? StandinDirectory().c_str() : system);
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, sizeof path);
+    std::string directory = path;
+    return directory.substr(0, directory.find_last_of('\\'));
 }
 
-StandinsOnSearchPath::~StandinsOnSearchPath()
+ComponentsMissing::ComponentsMissing(std::initializer_list<const char *> fileNames)
 {
-    SetDllDirectoryA(nullptr);
+    for (const char *fileName : fileNames) {
+        const std::string installed = InstalledComponent(fileName);
+        MoveFileExA(installed.c_str(), (installed + AsideSuffix).c_str(), MOVEFILE_REPLACE_EXISTING);
+        installed_.push_back(installed);
+    }
+}
+
+ComponentsMissing::~ComponentsMissing()
+{
+    for (const std::string &installed : installed_) {
+        const std::string aside = installed + AsideSuffix;
+        if (Exists(aside))
+            MoveFileExA(aside.c_str(), installed.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+}
+
+bool ComponentsMissing::Ready() const
+{
+    for (const std::string &installed : installed_)
+        if (Exists(installed))
+            return false;
+    return true;
+}
+
+PlantedDirectory::PlantedDirectory()
+{
+    char temp[MAX_PATH] = "";
+    GetTempPathA(sizeof temp, temp);
+    static int count = 0;
+    path_ = std::string(temp) + "dusklit-planted-" + std::to_string(GetCurrentProcessId()) + "-" +
+            std::to_string(++count);
+    made_ = CreateDirectoryA(path_.c_str(), nullptr) != FALSE;
+}
+
+PlantedDirectory::PlantedDirectory(std::string existing) : path_(std::move(existing)) {}
+
+PlantedDirectory::~PlantedDirectory()
+{
+    for (const std::string &file : files_)
+        DeleteFileA(file.c_str());
+    for (const std::string &file : planted_)
+        DeleteFileA((file + MarkerSuffix).c_str());
+    if (made_)
+        RemoveDirectoryA(path_.c_str());
+}
+
+bool PlantedDirectory::Copy(const std::string &source, const char *fileName)
+{
+    const std::string target = path_ + "\\" + fileName;
+    // A marker of an earlier run would be mistaken for a load in this one.
+    DeleteFileA((target + MarkerSuffix).c_str());
+    if (!CopyFileA(source.c_str(), target.c_str(), FALSE))
+        return false;
+    files_.push_back(target);
+    return true;
+}
+
+bool PlantedDirectory::Plant(const char *fileName)
+{
+    if (!Copy(ToWindowsPath(DUSKLIT_PLANTED_LIBRARY), fileName))
+        return false;
+    planted_.push_back(files_.back());
+    return true;
+}
+
+std::vector<std::string> PlantedDirectory::Loaded() const
+{
+    std::vector<std::string> loaded;
+    for (const std::string &file : planted_) {
+        const std::string marker = file + MarkerSuffix;
+        if (Exists(marker))
+            loaded.push_back(file + " <- " + ReadSmallFile(marker));
+    }
+    return loaded;
 }

@@ -38,6 +38,26 @@ inline std::vector<DWORD> ProcessIds()
     return ids;
 }
 
+// The full path of the program a process runs; empty when unknown.
+inline std::string ImagePath(DWORD processId)
+{
+    using QueryImageName = BOOL(WINAPI *)(HANDLE, DWORD, LPSTR, PDWORD);
+    auto query = reinterpret_cast<QueryImageName>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "QueryFullProcessImageNameA")));
+    const DWORD queryLimitedInformation = 0x1000;
+    HANDLE process = OpenProcess(queryLimitedInformation, FALSE, processId);
+    if (!query || !process) {
+        if (process)
+            CloseHandle(process);
+        return "";
+    }
+    char path[MAX_PATH] = "";
+    DWORD size = sizeof path;
+    const BOOL known = query(process, 0, path, &size);
+    CloseHandle(process);
+    return known ? std::string(path, size) : std::string();
+}
+
 struct WindowSearch {
     DWORD processId;
     HWND found;
