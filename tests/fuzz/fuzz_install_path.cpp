@@ -69,7 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     const std::string wanted = Comparable(path + "dusklit.dll");
 
     char expected[InstallPathSize];
-    const bool matches = MatchInstallPath(exactFile.get(), exactDirectory.get(), expected, PathUpperCaseAscii);
+    const bool matches =
+        MatchInstallPath(exactFile.get(), exactDirectory.get(), expected, PathUpperCaseAscii);
     Check(wanted == expected);
     Check(matches == (Comparable(file) == wanted));
 
