@@ -3,7 +3,7 @@
 #include <cstring>
 #include <limits>
 
-#include "saver/command_line.h"
+#include "saver/scanf_integer.h"
 
 namespace {
 

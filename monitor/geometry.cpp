@@ -2,24 +2,9 @@
 
 #include <cstdint>
 
+#include "saver/scanf_integer.h"
+
 namespace {
-
-bool IsBlank(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-// The value of c as a digit in bases up to 16, or 16 when it is none.
-unsigned DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return static_cast<unsigned>(c - '0');
-    if (c >= 'a' && c <= 'f')
-        return static_cast<unsigned>(c - 'a' + 10);
-    if (c >= 'A' && c <= 'F')
-        return static_cast<unsigned>(c - 'A' + 10);
-    return 16;
-}
 
 // Numbers wrap at 32 bits instead of overflowing, so no input, however long
 // its digits, leads to undefined arithmetic.
@@ -29,37 +14,16 @@ int Wrap(std::int64_t value)
 }
 
 // Reads one number at text the way "%i" does and moves text past it.
-// Leaves text alone and returns false when no number starts there.
+// Leaves text alone and returns false when no number starts there. The
+// number keeps its low 32 bits, however many digits it has.
 bool ReadNumber(const char *&text, int &value)
 {
-    const char *at = text;
-    while (IsBlank(*at))
-        ++at;
-    bool negative = false;
-    if (*at == '+' || *at == '-') {
-        negative = *at == '-';
-        ++at;
-    }
-    unsigned base = 10;
-    bool prefixed = false;
-    if (*at == '0' && (at[1] == 'x' || at[1] == 'X')) {
-        // The "0x" is taken even when no hexadecimal digit follows; the
-        // number is then 0.
-        base = 16;
-        prefixed = true;
-        at += 2;
-    } else if (*at == '0') {
-        base = 8;
-    }
-    if (!prefixed && DigitValue(*at) >= base)
+    ScannedInteger number;
+    if (!ScanInteger(text, number))
         return false;
-    std::uint32_t number = 0;
-    for (; DigitValue(*at) < base; ++at)
-        number = number * base + DigitValue(*at);
-    if (negative)
-        number = 0u - number;
-    value = Wrap(number);
-    text = at;
+    const std::uint64_t bits = number.Negative ? 0u - number.Magnitude : number.Magnitude;
+    value = Wrap(static_cast<std::int64_t>(bits & UINT32_MAX));
+    text = number.End;
     return true;
 }
 

@@ -8,23 +8,6 @@ bool IsBlank(char c)
     return c == ' ';
 }
 
-// The white space scanf skips before a number.
-bool IsScanfSpace(char c)
-{
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
-
-int DigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
-}
-
 char Upper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
@@ -58,46 +41,6 @@ void ReadWindowNumber(const char *p, CommandLineChoice &choice)
 }
 
 } // namespace
-
-bool ReadScanfInteger(const char *text, std::int64_t *value)
-{
-    const char *p = text;
-    while (IsScanfSpace(*p))
-        ++p;
-    bool negative = false;
-    if (*p == '+' || *p == '-') {
-        negative = *p == '-';
-        ++p;
-    }
-    int base = 10;
-    bool sawDigit = false;
-    if (*p == '0') {
-        // A lone 0, or 0x not followed by a hex digit, still reads as zero.
-        sawDigit = true;
-        ++p;
-        if ((*p == 'x' || *p == 'X') && DigitValue(p[1]) < 16) {
-            base = 16;
-            ++p;
-        } else {
-            base = 8;
-        }
-    }
-    const std::uint64_t limit = static_cast<std::uint64_t>(INT64_MAX);
-    std::uint64_t magnitude = 0;
-    for (; DigitValue(*p) < base; ++p) {
-        sawDigit = true;
-        const auto digit = static_cast<std::uint64_t>(DigitValue(*p));
-        if (magnitude > (limit - digit) / static_cast<std::uint64_t>(base))
-            magnitude = limit;
-        else
-            magnitude = magnitude * static_cast<std::uint64_t>(base) + digit;
-    }
-    if (!sawDigit)
-        return false;
-    const auto signedMagnitude = static_cast<std::int64_t>(magnitude);
-    *value = negative ? -signedMagnitude : signedMagnitude;
-    return true;
-}
 
 CommandLineChoice ReadCommandLine(const char *line)
 {

@@ -4,6 +4,8 @@
 #pragma once
 #include <cstdint>
 
+#include "saver/scanf_integer.h"
+
 enum class RunMode {
     None,           // no usable switch: the entry fails with 2
     Saver,          // S
@@ -31,8 +33,3 @@ struct CommandLineChoice {
 // quoted program name that never closes gives RunMode::None.
 CommandLineChoice ReadCommandLine(const char *line);
 
-// Reads an integer the way sscanf's "%i" does: leading white space, an
-// optional sign, then 0x-prefixed hexadecimal, 0-prefixed octal or decimal.
-// Returns false when no digit could be read. Values beyond 64 bits saturate;
-// the caller decides what range it accepts.
-bool ReadScanfInteger(const char *text, std::int64_t *value);
