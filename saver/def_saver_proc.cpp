@@ -283,6 +283,11 @@ void OnHadEnough(const SaverWindow &w)
 {
     ScrTrace("SCRINTERNAL_HADENOUGH: closing down thread...");
     if (ThreadData *timer = GetTimerProp(w.handle)) {
+        // Anyone can post this; only the timer that asked is stopped.
+        if (!TimerAskedToStop(timer)) {
+            ScrTrace("SCRINTERNAL_HADENOUGH: the timer did not ask to stop, so ignoring it");
+            return;
+        }
         RequestTimerStop(w.handle, timer);
         return;
     }
