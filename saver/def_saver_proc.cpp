@@ -14,6 +14,7 @@
 #include "monitor/library.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
+#include "saver/issued.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/timer.h"
@@ -259,9 +260,9 @@ LRESULT OnVerifyPassword(const SaverWindow &w)
 
 void OnSettingsChanged(const SaverWindow &w, WPARAM code, LPARAM lParam)
 {
-    if (w.preview || (code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL)
+    if (w.preview)
         return;
-    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(lParam);
+    const ScrGeneralSettings *settings = ScrChangedSettings(code, lParam);
     if (!settings)
         return;
     TakeSettings(settings->passwordDelay, settings->mouseThreshold, settings->allowActiveConfig);
@@ -398,4 +399,12 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const ScrGeneralSettings *WINAPI ScrChangedSettings(WPARAM code, LPARAM data)
+{
+    if ((code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL)
+        return nullptr;
+    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(data);
+    return WasIssued(settings, Issued::SettingsBlock) ? settings : nullptr;
 }

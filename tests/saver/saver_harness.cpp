@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "saver/issued.h"
 #include "saver/prefs.h"
 
 namespace harness {
@@ -19,6 +20,7 @@ void InstallPrefs(const PrefsChange &change)
     prefs->DebugWindow = change.DebugWindow;
     prefs->NoTimers = change.NoTimers;
     prefs->ActiveConfig = change.ActiveConfig;
+    prefs->ActiveConfigPassword = change.ActiveConfigPassword;
     ScrSetPrefs(prefs);
 }
 
@@ -186,6 +188,8 @@ LRESULT SendGeneralSettings(HWND window, LONG mouseThreshold, LONG passwordDelay
     settings.mouseThreshold = mouseThreshold;
     settings.passwordDelay = passwordDelay;
     settings.allowActiveConfig = allowActiveConfig;
+    // Sent as the configuration host sends it: the block is issued.
+    IssuedScope issued(&settings, Issued::SettingsBlock);
     return SendMessageA(window, SCRM_SETTINGSCHANGED, code, reinterpret_cast<LPARAM>(&settings));
 }
 
