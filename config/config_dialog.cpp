@@ -155,6 +155,7 @@ BOOL OnInitDialogOnce(HWND host, LPARAM lParam)
     const auto *record = reinterpret_cast<const ConfigHostRecord *>(lParam);
     if (!FirstInitialisation(host) || !WasIssued(record, Issued::HostRecord))
         return FALSE;
+    IssuePointer(host, Issued::ConfigurationHost);
     return OnInitDialog(host, record);
 }
 
@@ -171,12 +172,13 @@ bool CarriesForeignPointer(const MSG &message)
 }
 
 // A window of the configuration: the host, or a window whose top-level
-// window is owned (perhaps through the sheet) by a host.
+// window is owned (perhaps through the sheet) by a host. The hosts are
+// known by handle, not by anything in their slots, which others can write.
 bool IsConfigurationWindow(HWND window)
 {
     HWND top = GetAncestor(window, GA_ROOT);
     for (int level = 0; top && level < 3; ++level) {
-        if (HostRecordOf(top))
+        if (WasIssued(top, Issued::ConfigurationHost))
             return true;
         top = GetWindow(top, GW_OWNER);
     }
@@ -217,6 +219,7 @@ INT_PTR CALLBACK ConfigHostDlgProc(HWND host, UINT message, WPARAM, LPARAM lPara
         return TRUE;
     case WM_NCDESTROY:
         ForgetInitialisation(host);
+        WithdrawPointer(host, Issued::ConfigurationHost);
         return FALSE;
     }
     return FALSE;

@@ -19,6 +19,7 @@ enum class Issued {
     SheetProcedure,      // the sheet's own window procedure (the host's DWLP_USER)
     CreationRecord,      // a SaverCreateParams while its creator waits for the window
     InitialisedDialog,   // a dialog (by handle) that has had its WM_INITDIALOG
+    ConfigurationHost,   // a configuration host dialog (by handle) while it runs
 };
 
 // Issuing the same pointer twice needs two withdrawals.
