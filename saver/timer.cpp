@@ -46,6 +46,8 @@ HLOCAL BlockOf(HWND window)
 
 void TraceThreadMessage(const MSG &message)
 {
+    if (!CurrentPrefs.Debug)
+        return; // nothing would be traced: a flood of messages costs no formatting
     char text[128];
     wsprintfA(text, "Thread message: msg=%x wParam=%x lParam=%x", message.message,
               static_cast<unsigned>(message.wParam), static_cast<unsigned>(message.lParam));
