@@ -53,7 +53,8 @@ typedef struct ScrPrefs {
     char Text2[256];            /* free text, kept but never interpreted */
     LONG AlwaysRequirePassword; /* saver always uses a password (0) */
     LONG NeverRequirePassword;  /* saver never requires a password (0) */
-    LONG ActiveConfigPassword;  /* kept with the record (1) */
+    LONG ActiveConfigPassword;  /* active configuration asks for the password first,
+                                   when closing would need it then (1) */
 } ScrPrefs;
 
 #define SCRPREFS_SIZE 556
@@ -99,7 +100,9 @@ int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow);
 LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #define SCRM_VERIFYPW        0x8000 /* ask for the password; answer TRUE to close */
-#define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver */
+#define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver; DefSaverProc
+                                       opens it only for its own request (Shift, Ctrl,
+                                       Scroll Lock, right button), after the password */
 #define SCRM_SETTINGSCHANGED 0x8002 /* wParam: SCRCHANGE_* code; lParam: the data, read
                                        only through ScrChangedSettings */
 #define SCRM_TIMER           0x8003 /* tick: answer ms to next tick, 0 now, -1 stop */

@@ -38,7 +38,8 @@ void operator delete(void *block, std::size_t) noexcept
 
 namespace {
 
-constexpr int LoopEndCode = 7; // what the test saver's WM_DESTROY quits with
+constexpr int LoopEndCode = 7;    // what the test saver's WM_DESTROY quits with
+constexpr int ForeignQuitCode = 9; // what anyone else's WM_QUIT carries
 
 // ----------------------------------------------------------- test savers
 
@@ -88,6 +89,13 @@ LRESULT CALLBACK ReportingSaverProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CREATE:
         // The record is the window's until DefSaverProc has seen WM_CREATE.
         DescribeWindow(window, reinterpret_cast<CREATESTRUCTA *>(lParam));
+        // Anyone can post the thread or the window a WM_QUIT: while the
+        // full-screen window lives it ends nothing, so every saver run
+        // still ends with the code of its own WM_DESTROY.
+        if (!GetParent(window)) {
+            PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, ForeignQuitCode, 0);
+            PostMessageA(window, WM_QUIT, ForeignQuitCode, 0);
+        }
         PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     case WM_DESTROY:
