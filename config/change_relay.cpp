@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "config/config_host.h"
+#include "saver/issued.h"
 #include "saver/prefs.h"
 
 namespace {
@@ -38,7 +39,7 @@ BOOL CALLBACK VisitSheetWindow(HWND window, LPARAM context)
 
 bool RelaysToOwner(HWND host)
 {
-    const auto *record = reinterpret_cast<const ConfigHostRecord *>(GetWindowLongPtrA(host, GWLP_USERDATA));
+    const ConfigHostRecord *record = HostRecordOf(host);
     return record && record->notifyOwner;
 }
 
@@ -55,7 +56,8 @@ bool IsWindowOfThisProcess(HWND window)
 
 void RelayChangeNotice(HWND host, const ScrChangeNotice *notice)
 {
-    if (!notice)
+    // Any program can send the host this message with any number in it.
+    if (!WasIssued(notice, Issued::ChangeNotice))
         return;
     const LONG code = notice->code;
     bool toOwner = (code & SCRCHANGE_TOOWNER) != 0;

@@ -11,6 +11,7 @@
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/entry.h"
+#include "saver/issued.h"
 #include "saver/run_state.h"
 #include "saver/strings.h"
 
@@ -104,6 +105,7 @@ INT_PTR RunSheet(HWND host)
     HICON smallIcon = LoadSmallIcon();
 
     GeneralDialog settings; // reads the registry
+    IssuedScope issuedSettings(&settings, Issued::GeneralSettings);
     SheetPages pages = {};
     FillGeneralPage(pages[0], settings);
     PROPSHEETHEADERA header;
@@ -135,25 +137,90 @@ BOOL OnInitDialog(HWND host, const ConfigHostRecord *record)
 
 // The template is visible, and some dialog managers show such a dialog
 // once WM_INITDIALOG returns even though it has already ended; the host
-// only ever carries the sheet, so it refuses to be shown at all.
-void StayHidden(WINDOWPOS *position)
+// only ever carries the sheet, so it refuses to be shown at all. The
+// position is the system's, about this window; another thread of the
+// process could hand any number over instead.
+void StayHidden(HWND host, LPARAM lParam)
 {
-    position->flags &= ~SWP_SHOWWINDOW;
+    auto *position = reinterpret_cast<WINDOWPOS *>(lParam);
+    if (IsWritableMemory(lParam, sizeof *position) && position->hwnd == host)
+        position->flags &= ~SWP_SHOWWINDOW;
+}
+
+// WM_INITDIALOG builds and runs the whole sheet: only the host's own, the
+// first, with the record DoConfigDialog issued. Another one, sent or
+// posted by anyone, is not read.
+BOOL OnInitDialogOnce(HWND host, LPARAM lParam)
+{
+    const auto *record = reinterpret_cast<const ConfigHostRecord *>(lParam);
+    if (!FirstInitialisation(host) || !WasIssued(record, Issued::HostRecord))
+        return FALSE;
+    IssuePointer(host, Issued::ConfigurationHost);
+    return OnInitDialog(host, record);
+}
+
+// Posted messages that would hand the configuration's windows a pointer:
+// a notification, a dialog's initialisation, and the requests of the
+// property sheet and of the up-down control that carry an argument in
+// lParam. The framework and the system never post them; anyone else
+// could post any number.
+bool CarriesForeignPointer(const MSG &message)
+{
+    if (message.message == WM_NOTIFY || message.message == WM_INITDIALOG)
+        return true;
+    return message.message >= FirstSheetRequest && message.message <= LastSheetRequest && message.lParam != 0;
+}
+
+// A window of the configuration: the host, or a window whose top-level
+// window is owned (perhaps through the sheet) by a host. The hosts are
+// known by handle, not by anything in their slots, which others can write.
+bool IsConfigurationWindow(HWND window)
+{
+    HWND top = GetAncestor(window, GA_ROOT);
+    for (int level = 0; top && level < 3; ++level) {
+        if (WasIssued(top, Issued::ConfigurationHost))
+            return true;
+        top = GetWindow(top, GW_OWNER);
+    }
+    return false;
+}
+
+// Sees every message posted to this thread before it is dispatched.
+LRESULT CALLBACK DropForgedPosts(int code, WPARAM removal, LPARAM lParam)
+{
+    if (code == HC_ACTION) {
+        auto *message = reinterpret_cast<MSG *>(lParam);
+        if (message->hwnd && CarriesForeignPointer(*message) && IsConfigurationWindow(message->hwnd)) {
+            ScrTrace("Dusklit: DoConfigDialog: a posted message with a pointer was dropped");
+            message->message = WM_NULL;
+        }
+    }
+    return CallNextHookEx(nullptr, code, removal, lParam);
 }
 
 } // namespace
+
+const ConfigHostRecord *HostRecordOf(HWND host)
+{
+    const auto *record = reinterpret_cast<const ConfigHostRecord *>(GetWindowLongPtrA(host, GWLP_USERDATA));
+    return WasIssued(record, Issued::HostRecord) ? record : nullptr;
+}
 
 INT_PTR CALLBACK ConfigHostDlgProc(HWND host, UINT message, WPARAM, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
-        return OnInitDialog(host, reinterpret_cast<const ConfigHostRecord *>(lParam));
+        return OnInitDialogOnce(host, lParam);
     case WM_WINDOWPOSCHANGING:
-        StayHidden(reinterpret_cast<WINDOWPOS *>(lParam));
+        StayHidden(host, lParam);
         return FALSE;
     case SCRM_SETTINGSCHANGED:
         RelayChangeNotice(host, reinterpret_cast<const ScrChangeNotice *>(lParam));
         return TRUE;
+    case WM_NCDESTROY:
+        ForgetInitialisation(host);
+        WithdrawPointer(host, Issued::ConfigurationHost);
+        return FALSE;
     }
     return FALSE;
 }
@@ -163,8 +230,14 @@ INT_PTR DoConfigDialog(HWND owner, BOOL notifyOwner)
     ScrTrace("Dusklit: DoConfigDialog: starting...");
     ScrCheckResources();
     ConfigHostRecord record = {notifyOwner ? 1 : 0};
+    IssuedScope issuedRecord(&record, Issued::HostRecord);
+    // Only while the dialog runs: the saver's own windows get what is
+    // posted to them as ever.
+    HHOOK filter = SetWindowsHookExA(WH_GETMESSAGE, DropForgedPosts, nullptr, GetCurrentThreadId());
     INT_PTR result = DialogBoxParamA(ScrLibraryInstance, MAKEINTRESOURCEA(IDD_CONFIG_HOST), owner, ConfigHostDlgProc,
                                      reinterpret_cast<LPARAM>(&record));
+    if (filter)
+        UnhookWindowsHookEx(filter);
     ScrTrace("Dusklit: ~DoConfigDialog.");
     return result;
 }

@@ -8,18 +8,29 @@
 #include "dusklit.h"
 
 // What DoConfigDialog hands the host as its creation parameter; the host
-// keeps the pointer in GWLP_USERDATA. Lives on DoConfigDialog's stack.
+// keeps the pointer in GWLP_USERDATA. Lives on DoConfigDialog's stack,
+// issued for as long as the host runs.
 struct ConfigHostRecord {
     LONG notifyOwner; // nonzero: relay every change to the owner window
 };
 
+// The host's record; null when the host's GWLP_USERDATA holds anything
+// but the record DoConfigDialog issued (any program can write the slot).
+const ConfigHostRecord *HostRecordOf(HWND host);
+
 // The host dialog (template 3600). Its DWLP_USER slot holds the sheet's
-// own window procedure once SheetCallback has subclassed the sheet.
+// own window procedure once SheetCallback has subclassed the sheet; the
+// procedure is issued, and SheetSubclassProc calls only an issued one.
 INT_PTR CALLBACK ConfigHostDlgProc(HWND host, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Hands a page's change notice on, as the notice's route bits and the
-// host's record allow.
+// host's record allow; a notice the framework did not issue is not read.
 void RelayChangeNotice(HWND host, const ScrChangeNotice *notice);
+
+// The requests of the property sheet (PSM_SETCURSEL to the newest,
+// PSM_SETBUTTONTEXT) and, in the same numbers, of the up-down control.
+constexpr UINT FirstSheetRequest = WM_USER + 101;
+constexpr UINT LastSheetRequest = WM_USER + 140;
 
 // The sheet's callback: adds "&About" to the sheet's system menu and puts
 // SheetSubclassProc in front of the sheet's procedure. Returns 0.

@@ -4,6 +4,7 @@
 #include "config/config_dialog.h"
 #include "config/config_host.h"
 #include "resource_ids.h"
+#include "saver/issued.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 #include "saver/strings.h"
@@ -23,16 +24,29 @@ void AddAboutItem(HWND sheet)
 
 // The sheet's own procedure is kept in the host's DWLP_USER slot; it is
 // stored before the sheet is switched over, so no message finds it empty.
+// Any program can write that slot: the procedure is issued, and only an
+// issued one is ever called.
 void SubclassSheet(HWND sheet)
 {
     LONG_PTR own = GetWindowLongPtrA(sheet, GWLP_WNDPROC);
+    IssuePointer(reinterpret_cast<const void *>(own), Issued::SheetProcedure);
     SetWindowLongPtrA(GetParent(sheet), DWLP_USER, own);
     SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(SheetSubclassProc));
 }
 
 WNDPROC SheetOwnProc(HWND sheet)
 {
-    return reinterpret_cast<WNDPROC>(GetWindowLongPtrA(GetParent(sheet), DWLP_USER));
+    auto own = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(GetParent(sheet), DWLP_USER));
+    return WasIssued(reinterpret_cast<const void *>(own), Issued::SheetProcedure) ? own : nullptr;
+}
+
+// The property sheet's requests that carry an argument in lParam (a page,
+// a text, a message) come from the pages, on this thread. From another
+// thread or process the number could be anything, and the sheet would
+// read it.
+bool IsForeignSheetRequest(UINT message, LPARAM lParam)
+{
+    return message >= FirstSheetRequest && message <= LastSheetRequest && lParam != 0 && SentByAnotherThread();
 }
 
 // Outside any entry no runner is installed; the own-class runner is the
@@ -69,8 +83,12 @@ int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
 LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPARAM lParam)
 {
     WNDPROC own = SheetOwnProc(sheet);
-    if (message == WM_DESTROY && own)
+    if (IsForeignSheetRequest(message, lParam))
+        return 0;
+    if (message == WM_DESTROY && own) {
         SetWindowLongPtrA(sheet, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(own));
+        WithdrawPointer(reinterpret_cast<const void *>(own), Issued::SheetProcedure);
+    }
     if (message == WM_SYSCOMMAND && wParam == IDM_ABOUT)
         ExecuteAboutDialog(sheet);
     return own ? CallWindowProcA(own, sheet, message, wParam, lParam) : DefWindowProcA(sheet, message, wParam, lParam);
@@ -78,6 +96,12 @@ LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPAR
 
 INT_PTR CALLBACK SaverPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The saver's page is set up once; another WM_INITDIALOG, from anyone,
+    // would have it do so again (and read whatever lParam says).
+    if (message == WM_INITDIALOG && !FirstInitialisation(page))
+        return FALSE;
+    if (message == WM_NCDESTROY)
+        ForgetInitialisation(page);
     if (message == WM_INITDIALOG)
         RemoveTemplateButtons(page);
     DLGPROC saverProc = EntryArgs.ConfigDialogProc;

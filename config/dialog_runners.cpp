@@ -31,7 +31,7 @@ void AddSaverPage(PROPSHEETHEADERA *header)
 
 LONG HostNotifiesOwner(HWND host)
 {
-    const auto *record = reinterpret_cast<const ConfigHostRecord *>(GetWindowLongPtrA(host, GWLP_USERDATA));
+    const ConfigHostRecord *record = HostRecordOf(host);
     return record ? record->notifyOwner : 0;
 }
 

@@ -13,6 +13,7 @@
 #include "monitor/library.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
+#include "saver/issued.h"
 #include "saver/prefs.h"
 #include "saver/strings.h"
 
@@ -36,9 +37,12 @@ const int SensitivityCount = sizeof SensitivityEntries / sizeof SensitivityEntri
 const int WaitRow[] = {IDC_WAIT_LABEL, IDC_PASSWORD_DELAY, IDC_PASSWORD_DELAY_ARROWS, IDC_PASSWORD_DELAY_UNIT,
                        IDC_PASSWORD_DELAY_TAIL};
 
+// Any program can write the page's DWLP_USER slot: only the settings the
+// configuration host issued for its sheet are used.
 GeneralDialog *SettingsOf(HWND page)
 {
-    return reinterpret_cast<GeneralDialog *>(GetWindowLongPtrA(page, DWLP_USER));
+    auto *settings = reinterpret_cast<GeneralDialog *>(GetWindowLongPtrA(page, DWLP_USER));
+    return WasIssued(settings, Issued::GeneralSettings) ? settings : nullptr;
 }
 
 void ShowItem(HWND page, int id, int command)
@@ -203,12 +207,17 @@ bool ReadOptionalBox(LONG &field, HWND page, int id)
     return Update(field, (state & BST_CHECKED) ? 1 : 0);
 }
 
-void OnInitDialog(HWND page, const PROPSHEETPAGEA *record)
+// The page's own WM_INITDIALOG comes once, from the sheet, with the
+// sheet's copy of the page record; another one, from anyone, is not read.
+void OnInitDialog(HWND page, LPARAM lParam)
 {
     ScrTrace("Dusklit: GeneralDlgProc: WM_INITDIALOG. Setting up controls");
-    if (!record || !record->lParam)
+    const auto *record = reinterpret_cast<const PROPSHEETPAGEA *>(lParam);
+    if (!FirstInitialisation(page) || !IsReadableMemory(lParam, PROPSHEETPAGEA_V1_SIZE))
         return;
     auto *settings = reinterpret_cast<GeneralDialog *>(record->lParam);
+    if (!WasIssued(settings, Issued::GeneralSettings))
+        return;
     SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(settings));
     SetUpControls(settings, page);
 }
@@ -244,11 +253,26 @@ void OnReset(GeneralDialog &settings, HWND page)
     settings.NotifyChanges(page, 0);
 }
 
-BOOL OnNotify(HWND page, const NMHDR *header)
+// The sheet's notifications: a header in this process's memory, from the
+// sheet itself. Another thread of the process, or a posted message, could
+// hand over any number (the system does not carry this message between
+// processes).
+const NMHDR *FromTheSheet(HWND page, LPARAM lParam)
+{
+    const auto *header = reinterpret_cast<const NMHDR *>(lParam);
+    if (!IsReadableMemory(lParam, sizeof *header) || header->hwndFrom != GetParent(page))
+        return nullptr;
+    return header;
+}
+
+BOOL OnNotify(HWND page, LPARAM lParam)
 {
     GeneralDialog *settings = SettingsOf(page);
     if (!settings)
         return TRUE;
+    const NMHDR *header = FromTheSheet(page, lParam);
+    if (!header)
+        return FALSE;
     switch (header->code) {
     case PSN_SETACTIVE:
         ScrTrace("Dusklit: GeneralDlgProc: PSN_SETACTIVE - nothing much");
@@ -286,9 +310,14 @@ BOOL OnCommand(HWND page, WPARAM wParam, HWND control)
     return TRUE;
 }
 
-void OnHelp(const HELPINFO *help)
+// The system copies help information across from another process; from
+// another thread of this one the number could be anything.
+void OnHelp(LPARAM lParam)
 {
     ScrTrace("Dusklit: GeneralDlgProc: WM_HELP");
+    const auto *help = reinterpret_cast<const HELPINFO *>(lParam);
+    if (!IsReadableMemory(lParam, sizeof *help))
+        return;
     ShowGeneralPageHelp(static_cast<HWND>(help->hItemHandle), HELP_WM_HELP, help->iCtrlId == IDC_ACTIVE_CONFIG);
 }
 
@@ -304,7 +333,7 @@ INT_PTR CALLBACK GeneralDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM l
 {
     switch (message) {
     case WM_INITDIALOG:
-        OnInitDialog(page, reinterpret_cast<const PROPSHEETPAGEA *>(lParam));
+        OnInitDialog(page, lParam);
         return TRUE;
     case WM_DESTROY:
         // The settings belong to the configuration host, which deletes them
@@ -314,10 +343,13 @@ INT_PTR CALLBACK GeneralDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         return OnCommand(page, wParam, reinterpret_cast<HWND>(lParam));
     case WM_NOTIFY:
-        return OnNotify(page, reinterpret_cast<const NMHDR *>(lParam));
+        return OnNotify(page, lParam);
     case WM_HELP:
-        OnHelp(reinterpret_cast<const HELPINFO *>(lParam));
+        OnHelp(lParam);
         return TRUE;
+    case WM_NCDESTROY:
+        ForgetInitialisation(page);
+        return FALSE;
     case WM_CONTEXTMENU:
         OnContextMenu(page, reinterpret_cast<HWND>(wParam));
         return TRUE;

@@ -5,6 +5,7 @@
 #include "config/settings_codec.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
+#include "saver/issued.h"
 #include "saver/prefs.h"
 #include "saver/strings.h"
 #include "saver/system_components.h"
@@ -233,10 +234,14 @@ LRESULT GeneralDialog::NotifyChanges(HWND page, int applied) const
     else
         TellProvidersOfChange();
 
-    // Receivers copy what they need before the send returns.
+    // Receivers copy what they need before the send returns; until then
+    // the block and the notice are issued, which is how the host and the
+    // saver tell them from any number another program sends them.
     ScrGeneralSettings block = Settings();
     HWND sheet = GetParent(page);
     ScrChangeNotice notice = {sheet, applied ? AppliedChangeCode : LiveChangeCode, &block};
+    IssuedScope issuedBlock(&block, Issued::SettingsBlock);
+    IssuedScope issuedNotice(&notice, Issued::ChangeNotice);
     return SendMessageA(GetParent(sheet), SCRM_SETTINGSCHANGED, 0, reinterpret_cast<LPARAM>(&notice));
 }
 

@@ -53,7 +53,8 @@ typedef struct ScrPrefs {
     char Text2[256];            /* free text, kept but never interpreted */
     LONG AlwaysRequirePassword; /* saver always uses a password (0) */
     LONG NeverRequirePassword;  /* saver never requires a password (0) */
-    LONG ActiveConfigPassword;  /* kept with the record (1) */
+    LONG ActiveConfigPassword;  /* active configuration asks for the password first,
+                                   when closing would need it then (1) */
 } ScrPrefs;
 
 #define SCRPREFS_SIZE 556
@@ -99,8 +100,11 @@ int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow);
 LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 #define SCRM_VERIFYPW        0x8000 /* ask for the password; answer TRUE to close */
-#define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver */
-#define SCRM_SETTINGSCHANGED 0x8002 /* wParam: SCRCHANGE_* code; lParam: the data */
+#define SCRM_ACTIVECONFIG    0x8001 /* open the configuration over the saver; DefSaverProc
+                                       opens it only for its own request (Shift, Ctrl,
+                                       Scroll Lock, right button), after the password */
+#define SCRM_SETTINGSCHANGED 0x8002 /* wParam: SCRCHANGE_* code; lParam: the data, read
+                                       only through ScrChangedSettings */
 #define SCRM_TIMER           0x8003 /* tick: answer ms to next tick, 0 now, -1 stop */
 #define SCRM_DIALOGACTIVE    0x8004 /* a framework dialog opens (TRUE) or closes */
 #define SCRM_INTERNAL        0x8009 /* framework-internal; never handle it */
@@ -131,6 +135,20 @@ typedef struct ScrGeneralSettings {
 /* Fills every field but size with the user's stored settings. */
 void WINAPI ScrGetSettings(ScrGeneralSettings *settings);
 
+/* The settings a SCRM_SETTINGSCHANGED carries: pass its wParam and lParam.
+ * Any program on the desktop can send or post a saver window this message
+ * with any number in lParam, so read the block only through this call: it
+ * answers the block when the code names general settings and the framework
+ * itself sent that very block, NULL otherwise. The block lives until the
+ * message returns: copy what you need.
+ *
+ *   case SCRM_SETTINGSCHANGED:
+ *       if (const ScrGeneralSettings *s = ScrChangedSettings(wParam, lParam))
+ *           mute = s->muteSound;
+ *       break;
+ */
+const ScrGeneralSettings *WINAPI ScrChangedSettings(WPARAM code, LPARAM data);
+
 /* Help for one control of the saver's own dialogs, from the framework's
  * help files: command is a WinHelp command (HELP_WM_HELP, HELP_CONTEXTMENU),
  * contextId the control's help context. */
@@ -149,7 +167,9 @@ int WINAPI ScrGetVersionText(char *buffer, int maxLength);
 #define SCRCHANGE_TOPREVIEWS 0x4000 /* relay to the previews on the sheet */
 #define SCRCHANGE_TOOWNER    0x8000 /* relay to the configuration's owner */
 
-/* How a page hands a change to the configuration host. */
+/* How the General page hands a change to the configuration host, which
+ * relays it to the saver and the previews; the host takes only notices
+ * that the framework sent. */
 typedef struct ScrChangeNotice {
     HWND sheet; /* the property sheet */
     LONG code;  /* SCRCHANGE_* bits */

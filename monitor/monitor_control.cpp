@@ -52,10 +52,13 @@ void CreateScreenWindow(HWND control)
                     nullptr);
 }
 
+// Any program can send the control another WM_CREATE later: it gets no
+// second screen window.
 void OnCreate(HWND control)
 {
     FitToPicture(control);
-    if (HasScreenWindow(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE))))
+    if (HasScreenWindow(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE))) &&
+        !GetWindow(control, GW_CHILD))
         CreateScreenWindow(control);
 }
 

@@ -1,42 +1,27 @@
 #include "saver/create_params.h"
 
-#include <mutex>
-#include <set>
-
-namespace {
-
-// Creators may run on several windows' threads at once (previews of a
-// loaded library), so the set of outstanding records is locked.
-std::mutex &OutstandingLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-std::set<void *> &Outstanding()
-{
-    static std::set<void *> records;
-    return records;
-}
-
-} // namespace
+#include "saver/issued.h"
 
 SaverCreateParams *NewSaverCreateParams(LONG mode)
 {
     auto *record = new SaverCreateParams{0, mode};
-    std::lock_guard<std::mutex> guard(OutstandingLock());
-    Outstanding().insert(record);
+    IssuePointer(record, Issued::CreationRecord);
     return record;
 }
 
 void DeleteSaverCreateParams(void *record)
 {
-    if (!record)
-        return;
-    {
-        std::lock_guard<std::mutex> guard(OutstandingLock());
-        if (Outstanding().erase(record) == 0)
-            return;
-    }
-    delete static_cast<SaverCreateParams *>(record);
+    if (WithdrawPointer(record, Issued::CreationRecord))
+        delete static_cast<SaverCreateParams *>(record);
+}
+
+void ReleaseSaverCreateParams(SaverCreateParams *record, CreationOutcome outcome)
+{
+    if (!WithdrawPointer(record, Issued::CreationRecord))
+        return; // DefSaverProc freed it at WM_CREATE
+    // A window that was made without DefSaverProc seeing its WM_CREATE may
+    // still hold the record (its procedure read it then): it is left to the
+    // window. Only a creation that made nothing frees it here.
+    if (outcome == CreationOutcome::Failed)
+        delete record;
 }

@@ -14,6 +14,7 @@
 #include "monitor/library.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
+#include "saver/issued.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/timer.h"
@@ -57,6 +58,18 @@ void TakeSettings(LONG passwordDelay, LONG mouseThreshold, LONG allowActiveConfi
     SaverRunState.allowActiveConfig = allowActiveConfig != 0;
 }
 
+// While the saver runs, the time it may be closed without a password only
+// ever shrinks: a shorter delay counts at once, a longer one from the next
+// saver on. Whoever sits at the screen may reach the configuration over
+// the saver (when no password is asked for it, or by a message from
+// another program), and a longer Wait must not open the lock.
+void TakeChangedSettings(const ScrGeneralSettings &settings)
+{
+    const DWORD delay = static_cast<DWORD>(settings.passwordDelay);
+    TakeSettings(static_cast<LONG>(delay < SaverRunState.passwordDelay ? delay : SaverRunState.passwordDelay),
+                 settings.mouseThreshold, settings.allowActiveConfig);
+}
+
 void RestartMouseOrigin()
 {
     GetCursorPos(&SaverRunState.originPos);
@@ -67,9 +80,22 @@ void SetDialogActive(HWND window, bool active)
     SendMessageA(window, SCRM_DIALOGACTIVE, active ? 1 : 0, 0);
 }
 
-LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+// A window's own WM_CREATE comes once, from CreateWindowExA on this
+// thread. Any program can send a saver window another one (the system
+// even copies a creation structure across for it); taken for real, it
+// would restart the password delay under a running saver.
+bool IsOwnCreation(const SaverWindow &w)
 {
-    Trace(w, "WM_CREATE...");
+    if (SentByAnotherThread())
+        return false;
+    return w.preview ? !HasTimerProp(w.handle) : w.handle != SaverRunState.fullWindow;
+}
+
+// The settings, the mouse origin, the start of the password delay and the
+// dialog state belong to the full-screen window; a preview created while
+// it runs leaves them alone.
+void StartRunState(HWND fullWindow)
+{
     {
         GeneralDialog stored;
         TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
@@ -77,6 +103,19 @@ LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
     RestartMouseOrigin();
     SaverRunState.startTick = GetTickCount();
     SaverRunState.dialogActive = false;
+    SaverRunState.fullWindow = fullWindow;
+    SaverRunState.activeConfigAsked = false;
+}
+
+LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsOwnCreation(w)) {
+        Trace(w, "WM_CREATE: not the window's own creation, so ignoring it");
+        return 0;
+    }
+    Trace(w, "WM_CREATE...");
+    if (!w.preview)
+        StartRunState(w.handle);
     if (auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam)) {
         DeleteSaverCreateParams(create->lpCreateParams);
         create->lpCreateParams = nullptr;
@@ -95,12 +134,21 @@ bool InsideMonitorControl(HWND window)
            std::strcmp(className, DUSKLIT_MONITOR_WINDOW_CLASS) == 0;
 }
 
+// The run's message loop belongs to the full-screen saver while it lives:
+// a preview that goes meanwhile (one put into a plain window of the
+// configuration opened over the saver) must not end it.
+bool FullSaverRunning(HWND besides)
+{
+    HWND full = SaverRunState.fullWindow;
+    return full && full != besides && IsWindow(full);
+}
+
 LRESULT OnDestroy(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
 {
     Trace(w, "WM_DESTROY: tidying up");
     ScrStopTimer(w.handle);
     RemoveTimerProp(w.handle);
-    if (!(w.preview && InsideMonitorControl(w.handle))) {
+    if (!(w.preview && (InsideMonitorControl(w.handle) || FullSaverRunning(w.handle)))) {
         Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
         PostQuitMessage(2);
     }
@@ -161,9 +209,29 @@ void OnSetCursor(const SaverWindow &w)
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
 }
 
+// The configuration over a locked saver asks for the password first,
+// when one would be needed to close the saver now and the saver's
+// preferences do not say otherwise. Accepted, the password delay starts
+// over; refused, there is no configuration.
+bool MayOpenActiveConfig(const SaverWindow &w)
+{
+    if (!CurrentPrefs.ActiveConfigPassword || !NeedPassword())
+        return true;
+    Trace(w, "Active config: starting verify-password message");
+    const bool accepted = SendMessageA(w.handle, SCRM_VERIFYPW, 0, 0) != 0;
+    Trace(w, "Active config: ending verify-password message");
+    if (!accepted) {
+        Trace(w, "Active config: password not OK, so no dialog");
+        return false;
+    }
+    SaverRunState.startTick = GetTickCount();
+    return true;
+}
+
 // Shift, Ctrl, Scroll Lock and the right button open the configuration
 // over the running saver when both the saver and the user allow it; if
-// not, they close the saver like any other input.
+// not, they close the saver like any other input. So does such a key or
+// click that another program sent rather than the user typed or clicked.
 void RequestActiveConfig(const SaverWindow &w)
 {
     if (SaverRunState.dialogActive) {
@@ -175,9 +243,18 @@ void RequestActiveConfig(const SaverWindow &w)
         PostClose(w.handle);
         return;
     }
+    if (SentByAnotherThread()) {
+        ScrTrace("WM_ACTIVE: sent by another program, so sending close");
+        PostClose(w.handle);
+        return;
+    }
     Trace(w, "Starting active config dialog");
     SetDialogActive(w.handle, true);
-    SendMessageA(w.handle, SCRM_ACTIVECONFIG, 0, 0);
+    if (MayOpenActiveConfig(w)) {
+        SaverRunState.activeConfigAsked = true;
+        SendMessageA(w.handle, SCRM_ACTIVECONFIG, 0, 0);
+        SaverRunState.activeConfigAsked = false;
+    }
     SetDialogActive(w.handle, false);
     Trace(w, "Finished active config dialog");
     RestartMouseOrigin();
@@ -257,14 +334,28 @@ LRESULT OnVerifyPassword(const SaverWindow &w)
     return FALSE;
 }
 
+// Only the configuration that the saver's own request opened: the request
+// is under way (its password accepted) exactly once per request. Anyone
+// else's SCRM_ACTIVECONFIG, sent or posted, opens nothing.
+void OnActiveConfig(const SaverWindow &w)
+{
+    if (!SaverRunState.activeConfigAsked) {
+        Trace(w, "SCRM_ACTIVECONFIG: not the saver's own request, so ignoring it");
+        return;
+    }
+    SaverRunState.activeConfigAsked = false;
+    Trace(w, "SCRM_ACTIVECONFIG: going to pop up activeconfig");
+    DoConfigDialog(w.handle, TRUE);
+}
+
 void OnSettingsChanged(const SaverWindow &w, WPARAM code, LPARAM lParam)
 {
-    if (w.preview || (code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL)
+    if (w.preview)
         return;
-    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(lParam);
+    const ScrGeneralSettings *settings = ScrChangedSettings(code, lParam);
     if (!settings)
         return;
-    TakeSettings(settings->passwordDelay, settings->mouseThreshold, settings->allowActiveConfig);
+    TakeChangedSettings(*settings);
     if (ThreadData *timer = GetTimerProp(w.handle))
         SetEvent(timer->wakeEvent);
 }
@@ -283,6 +374,11 @@ void OnHadEnough(const SaverWindow &w)
 {
     ScrTrace("SCRINTERNAL_HADENOUGH: closing down thread...");
     if (ThreadData *timer = GetTimerProp(w.handle)) {
+        // Anyone can post this; only the timer that asked is stopped.
+        if (!TimerAskedToStop(timer)) {
+            ScrTrace("SCRINTERNAL_HADENOUGH: the timer did not ask to stop, so ignoring it");
+            return;
+        }
         RequestTimerStop(w.handle, timer);
         return;
     }
@@ -371,8 +467,7 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case SCRM_VERIFYPW:
         return OnVerifyPassword(w);
     case SCRM_ACTIVECONFIG:
-        Trace(w, "SCRM_ACTIVECONFIG: going to pop up activeconfig");
-        DoConfigDialog(window, TRUE);
+        OnActiveConfig(w);
         return 1;
     case SCRM_SETTINGSCHANGED:
         OnSettingsChanged(w, wParam, lParam);
@@ -393,4 +488,12 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+const ScrGeneralSettings *WINAPI ScrChangedSettings(WPARAM code, LPARAM data)
+{
+    if ((code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL)
+        return nullptr;
+    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(data);
+    return WasIssued(settings, Issued::SettingsBlock) ? settings : nullptr;
 }

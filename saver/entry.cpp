@@ -61,15 +61,25 @@ HWND WindowFromNumber(std::int64_t number)
 }
 
 // Runs the message loop of a saver or preview window until WM_QUIT and
-// returns its code.
-int RunMessageLoop()
+// returns its code (2 when the loop cannot go on). With a window to keep,
+// a WM_QUIT that comes while that window still exists ends nothing: any
+// program can post one to this thread or to the window, and the saver
+// window goes only through its own close, which asks for the password.
+int RunMessageLoop(HWND keep = nullptr)
 {
     MSG message;
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+    for (;;) {
+        const BOOL result = GetMessageA(&message, nullptr, 0, 0);
+        if (result == -1)
+            return 2;
+        if (result == 0) {
+            if (keep && IsWindow(keep))
+                continue;
+            return static_cast<int>(message.wParam);
+        }
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return static_cast<int>(message.wParam);
 }
 
 int RunSaver()
@@ -79,7 +89,7 @@ int RunSaver()
         return 2;
     UINT scratch = 0;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &scratch, 0);
-    int result = RunMessageLoop();
+    int result = RunMessageLoop(window);
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &scratch, 0);
     return result;
 }
@@ -220,11 +230,11 @@ int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow)
     return ScrRun(instance, HostHooks);
 }
 
+// LoadIconA hands out the process's one shared copy of the icon, which is
+// not ours to destroy.
 void ScrCheckResources()
 {
-    if (HICON icon = LoadIconA(ScrLibraryInstance, MAKEINTRESOURCEA(IDI_DUSKLIT))) {
-        DestroyIcon(icon);
+    if (LoadIconA(ScrLibraryInstance, MAKEINTRESOURCEA(IDI_DUSKLIT)))
         return;
-    }
     MessageBoxA(nullptr, "You _MUST_ include the Dusklit resources (dusklit.res)", "Dusklit", MB_OK);
 }

@@ -16,10 +16,12 @@ const char SaverTitle[] = "SaverWindow";
 enum SaverMode : LONG { FullScreenMode = 0, MonitorPreviewMode = 1, SystemPreviewMode = 2 };
 
 // Everything a saver window is created with; the creation record becomes
-// the window's once DefSaverProc has seen WM_CREATE.
+// the window's once DefSaverProc has seen WM_CREATE. The record is kept
+// apart from the structure, which a hook may change.
 struct WindowRequest {
     CREATESTRUCTA create = {};
     LONG mode = FullScreenMode;
+    SaverCreateParams *record = nullptr;
 };
 
 // A preview fills its parent's outer rectangle, border included.
@@ -30,7 +32,8 @@ WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *classN
     RECT outer = {};
     GetWindowRect(parent, &outer);
     CREATESTRUCTA &c = request.create;
-    c.lpCreateParams = NewSaverCreateParams(request.mode);
+    request.record = NewSaverCreateParams(request.mode);
+    c.lpCreateParams = request.record;
     c.hInstance = ModuleInstance;
     c.hwndParent = parent;
     c.cx = outer.right - outer.left;
@@ -47,7 +50,8 @@ WindowRequest SaverRequest(const char *className)
 {
     WindowRequest request;
     CREATESTRUCTA &c = request.create;
-    c.lpCreateParams = NewSaverCreateParams(FullScreenMode);
+    request.record = NewSaverCreateParams(FullScreenMode);
+    c.lpCreateParams = request.record;
     c.hInstance = ModuleInstance;
     c.cx = GetSystemMetrics(SM_CXSCREEN);
     c.cy = GetSystemMetrics(SM_CYSCREEN);
@@ -68,15 +72,24 @@ WindowRequest SaverRequest(const char *className)
 HWND CreateFromRequest(const WindowRequest &request)
 {
     const CREATESTRUCTA &c = request.create;
-    return CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style), c.x, c.y, c.cx, c.cy,
-                           c.hwndParent, c.hMenu, c.hInstance, c.lpCreateParams);
+    HWND window = CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style), c.x, c.y, c.cx,
+                                  c.cy, c.hwndParent, c.hMenu, c.hInstance, c.lpCreateParams);
+    ReleaseSaverCreateParams(request.record, window ? CreationOutcome::Created : CreationOutcome::Failed);
+    return window;
+}
+
+// Whatever the hook or host returns, the record is ours no longer.
+HWND HandedOver(const WindowRequest &request, HWND window)
+{
+    ReleaseSaverCreateParams(request.record, CreationOutcome::HandedOver);
+    return window;
 }
 
 HWND CreateThroughCallback(WindowRequest request)
 {
     if (!EntryArgs.CreateWindowHook)
         return CreateFromRequest(request);
-    return EntryArgs.CreateWindowHook(request.mode, &request.create);
+    return HandedOver(request, EntryArgs.CreateWindowHook(request.mode, &request.create));
 }
 
 // Asks the host with each message in turn; the first nonzero answer is the
@@ -87,7 +100,7 @@ HWND CreateThroughHost(WindowRequest request, const UINT *messages, int count)
         LRESULT answer = SendMessageA(EntryArgs.HostWindow, messages[i], static_cast<WPARAM>(request.mode),
                                       reinterpret_cast<LPARAM>(&request.create));
         if (answer)
-            return reinterpret_cast<HWND>(answer);
+            return HandedOver(request, reinterpret_cast<HWND>(answer));
     }
     return CreateFromRequest(request);
 }

@@ -2,6 +2,9 @@
 
 #include <process.h>
 
+#include <map>
+#include <mutex>
+
 #include "dusklit.h"
 #include "monitor/library.h"
 #include "saver/debug_output.h"
@@ -15,44 +18,51 @@ namespace {
 constexpr WPARAM InternalTick = 0;
 constexpr WPARAM InternalHadEnough = 1;
 constexpr LRESULT StopTicking = -1;
+// A flood of posted messages is thrown away this many at a time, so the
+// ticks go on between the batches.
+constexpr int MessagesPerBatch = 64;
 
-// Handed to a starting thread beside its record: the thread signals it
-// once its message queue exists, so a stop request posted right after the
-// start cannot be lost.
-struct StartContext {
-    ThreadData *data;
-    HANDLE queueReady;
-};
-
-void ReportThreadMessage(const MSG &message)
+// Each window's timer block, kept by the framework: the property that
+// mirrors it can be replaced or removed by any process on the desktop.
+// Windows of several threads (previews of a loaded library) meet here.
+std::mutex &BlocksLock()
 {
+    static std::mutex lock;
+    return lock;
+}
+
+std::map<HWND, HLOCAL> &Blocks()
+{
+    static std::map<HWND, HLOCAL> blocks;
+    return blocks;
+}
+
+HLOCAL BlockOf(HWND window)
+{
+    std::lock_guard<std::mutex> guard(BlocksLock());
+    auto found = Blocks().find(window);
+    return found == Blocks().end() ? nullptr : found->second;
+}
+
+void TraceThreadMessage(const MSG &message)
+{
+    if (!CurrentPrefs.Debug)
+        return; // nothing would be traced: a flood of messages costs no formatting
     char text[128];
     wsprintfA(text, "Thread message: msg=%x wParam=%x lParam=%x", message.message,
               static_cast<unsigned>(message.wParam), static_cast<unsigned>(message.lParam));
     ScrTrace(text);
-    ScrDebugMessageBox(nullptr, text, "Thread message");
 }
 
-// Takes at most one message off the thread's queue: waiting for one once
-// the saver has had enough, polling otherwise. Returns true on WM_QUIT.
-bool TakeThreadMessage(bool hadEnough)
+// Nothing the framework needs travels as a thread message: whatever was
+// posted to the thread (a WM_QUIT too) is taken off its queue and
+// dropped. The debug trace notes it; a message box would hold the ticks
+// up for as long as it is open.
+void DropThreadMessages()
 {
-    MSG message = {};
-    bool taken;
-    if (hadEnough) {
-        // -1 would be an invalid call; nothing could arrive after it.
-        if (GetMessageA(&message, nullptr, 0, 0xFFFF) == -1)
-            return true;
-        taken = true;
-    } else {
-        taken = PeekMessageA(&message, nullptr, 0, 0xFFFF, PM_REMOVE) != FALSE;
-    }
-    if (!taken)
-        return false;
-    if (message.message == WM_QUIT)
-        return true;
-    ReportThreadMessage(message);
-    return false;
+    MSG message;
+    for (int i = 0; i < MessagesPerBatch && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE); ++i)
+        TraceThreadMessage(message);
 }
 
 bool StillRunning(ThreadData *data)
@@ -63,44 +73,67 @@ bool StillRunning(ThreadData *data)
     return running;
 }
 
-// Waits out the rest of the period. The wait ends early when a settings
-// change sets the wake event or when a message (a stop request) is posted
-// to the thread, so stopping never waits for a long period to pass.
+// Waits out the rest of the period, or with INFINITE until woken. The
+// wait ends early when the wake event is set: a settings change or a stop.
+// A message posted to the thread ends the wait too; it is dropped and the
+// wait goes on for what is left of the period, so posted messages never
+// turn the wait into a busy loop.
 void WaitForNextTick(ThreadData *data, DWORD wait)
 {
     if (wait == 0) {
         Sleep(0);
         return;
     }
-    DWORD result = MsgWaitForMultipleObjects(1, &data->wakeEvent, FALSE, wait, QS_ALLPOSTMESSAGE);
-    if (result == WAIT_OBJECT_0)
-        ResetEvent(data->wakeEvent);
+    const DWORD start = GetTickCount();
+    for (;;) {
+        DWORD left = INFINITE;
+        if (wait != INFINITE) {
+            const DWORD elapsed = GetTickCount() - start;
+            if (elapsed >= wait)
+                return;
+            left = wait - elapsed;
+        }
+        const DWORD result = MsgWaitForMultipleObjects(1, &data->wakeEvent, FALSE, left, QS_ALLPOSTMESSAGE);
+        if (result == WAIT_OBJECT_0) {
+            ResetEvent(data->wakeEvent);
+            return;
+        }
+        if (result != WAIT_OBJECT_0 + 1)
+            return; // the period is over (or the wait failed: tick again)
+        DropThreadMessages();
+    }
 }
 
-void PushThreadHandle(HANDLE thread)
+// The saver answered -1: noted under the lock before the window hears of
+// it, so the window can tell this had-enough from one posted by anyone.
+void PostHadEnough(ThreadData *data)
 {
-    ThreadListAdd(thread);
-    SetThreadPriority(thread, GetThreadPriority(GetCurrentThread()) - 1);
+    ScrTrace("Thread: infinite delay specified, so posting a 'had enough'");
+    EnterCriticalSection(&data->lock);
+    data->hadEnough = TRUE;
+    LeaveCriticalSection(&data->lock);
+    PostMessageA(data->hwnd, SCRM_INTERNAL, InternalHadEnough, 0);
 }
 
-// Starts the thread and waits until its queue exists (or it has ended).
+void FreeRecord(ThreadData *data)
+{
+    CloseHandle(data->wakeEvent);
+    DeleteCriticalSection(&data->lock);
+    delete data;
+}
+
 bool LaunchTimerThread(ThreadData *data)
 {
-    StartContext context = {data, CreateEventA(nullptr, TRUE, FALSE, nullptr)};
-    if (!context.queueReady)
-        return false;
     unsigned threadId = 0;
-    HANDLE thread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 4096, TimerThreadProc, &context, 0, &threadId));
-    if (!thread) {
-        CloseHandle(context.queueReady);
+    HANDLE thread = reinterpret_cast<HANDLE>(
+        _beginthreadex(nullptr, 4096, TimerThreadProc, data, CREATE_SUSPENDED, &threadId));
+    if (!thread)
         return false;
-    }
     data->thread = thread;
     data->threadId = threadId;
-    HANDLE started[] = {context.queueReady, thread};
-    WaitForMultipleObjects(2, started, FALSE, INFINITE);
-    CloseHandle(context.queueReady);
-    PushThreadHandle(thread);
+    ThreadListAdd(thread);
+    SetThreadPriority(thread, GetThreadPriority(GetCurrentThread()) - 1);
+    ResumeThread(thread);
     return true;
 }
 
@@ -108,6 +141,9 @@ bool LaunchTimerThread(ThreadData *data)
 
 void CreateTimerProp(HWND window)
 {
+    std::lock_guard<std::mutex> guard(BlocksLock());
+    if (Blocks().count(window))
+        return; // the window has its block already
     HLOCAL block = LocalAlloc(LMEM_ZEROINIT, sizeof(ThreadData *));
     if (!block)
         return;
@@ -115,13 +151,16 @@ void CreateTimerProp(HWND window)
         *slot = nullptr;
         LocalUnlock(block);
     }
-    if (!SetPropA(window, TimerPropName, block))
+    if (!SetPropA(window, TimerPropName, block)) {
         LocalFree(block);
+        return;
+    }
+    Blocks()[window] = block;
 }
 
 BOOL SetTimerProp(HWND window, ThreadData *data)
 {
-    HLOCAL block = GetPropA(window, TimerPropName);
+    HLOCAL block = BlockOf(window);
     if (!block)
         return 0;
     auto *slot = static_cast<ThreadData **>(LocalLock(block));
@@ -133,7 +172,7 @@ BOOL SetTimerProp(HWND window, ThreadData *data)
 
 ThreadData *GetTimerProp(HWND window)
 {
-    HLOCAL block = GetPropA(window, TimerPropName);
+    HLOCAL block = BlockOf(window);
     if (!block)
         return nullptr;
     auto *slot = static_cast<ThreadData **>(LocalLock(block));
@@ -146,20 +185,41 @@ ThreadData *GetTimerProp(HWND window)
 
 void RemoveTimerProp(HWND window)
 {
-    HLOCAL block = GetPropA(window, TimerPropName);
-    if (!block)
-        return;
+    HLOCAL block = nullptr;
+    {
+        std::lock_guard<std::mutex> guard(BlocksLock());
+        auto found = Blocks().find(window);
+        if (found == Blocks().end())
+            return;
+        block = found->second;
+        Blocks().erase(found);
+    }
     LocalFree(block);
     RemovePropA(window, TimerPropName);
 }
 
+bool HasTimerProp(HWND window)
+{
+    return BlockOf(window) != nullptr;
+}
+
 void RequestTimerStop(HWND window, ThreadData *data)
 {
+    // The thread frees the record once it has read running cleared, which
+    // it reads under this lock: the event is set before it can.
     EnterCriticalSection(&data->lock);
     data->running = FALSE;
+    SetEvent(data->wakeEvent);
     LeaveCriticalSection(&data->lock);
-    PostThreadMessageA(data->threadId, WM_QUIT, 0, 0);
     SetTimerProp(window, nullptr);
+}
+
+bool TimerAskedToStop(ThreadData *data)
+{
+    EnterCriticalSection(&data->lock);
+    bool asked = data->hadEnough != FALSE;
+    LeaveCriticalSection(&data->lock);
+    return asked;
 }
 
 DWORD TimerWaitAfterTick(DWORD tickStart, DWORD tickEnd, DWORD period)
@@ -168,38 +228,34 @@ DWORD TimerWaitAfterTick(DWORD tickStart, DWORD tickEnd, DWORD period)
     return period > spent ? period - spent : 0;
 }
 
-unsigned __stdcall TimerThreadProc(void *start)
+unsigned __stdcall TimerThreadProc(void *record)
 {
-    auto *context = static_cast<StartContext *>(start);
-    ThreadData *data = context->data;
-    MSG probe;
-    PeekMessageA(&probe, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    SetEvent(context->queueReady); // context is gone after this
-
-    bool quit = false;
+    auto *data = static_cast<ThreadData *>(record);
     bool hadEnough = false;
-    while (!quit) {
-        quit = TakeThreadMessage(hadEnough);
-        if (quit || hadEnough || !StillRunning(data))
+    for (;;) {
+        DropThreadMessages();
+        if (!StillRunning(data))
+            break;
+        if (hadEnough) {
+            // The saver wants no more ticks: wait for the stop.
+            WaitForNextTick(data, INFINITE);
             continue;
+        }
         const DWORD tickStart = GetTickCount();
         const LRESULT period = SendMessageA(data->hwnd, SCRM_INTERNAL, InternalTick, 0);
         const DWORD tickEnd = GetTickCount();
         if (period == 0)
             continue;
         if (period == StopTicking) {
-            ScrTrace("Thread: infinite delay specified, so posting a 'had enough'");
+            PostHadEnough(data);
             hadEnough = true;
-            PostMessageA(data->hwnd, SCRM_INTERNAL, InternalHadEnough, 0);
             continue;
         }
         WaitForNextTick(data, TimerWaitAfterTick(tickStart, tickEnd, static_cast<DWORD>(period)));
     }
 
     ScrTrace("Thread coming to an end. Deleting threaddata");
-    CloseHandle(data->wakeEvent);
-    DeleteCriticalSection(&data->lock);
-    delete data;
+    FreeRecord(data);
     return 0;
 }
 
@@ -215,14 +271,13 @@ void WINAPI ScrStartTimer(HWND window)
         ScrTrace("ScrStartTimer: cannot restart, because one was already there!");
         return;
     }
-    auto *data = new ThreadData{};
-    if (!GetPropA(window, TimerPropName)) {
+    if (!HasTimerProp(window)) {
         // Without the property nothing could ever stop the thread, and it
         // would tick a window that may already be gone.
         ScrTrace("ScrStartTimer: the window has no timer property, so no timer was started");
-        delete data;
         return;
     }
+    auto *data = new ThreadData{};
     SetTimerProp(window, data);
     ScrTrace("ScrStartTimer: am able to work with timers!");
     InitializeCriticalSection(&data->lock);

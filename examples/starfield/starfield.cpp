@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <map>
 
 #include "dusklit.h"
 #include "sky.h"
@@ -32,9 +33,15 @@ struct StarfieldWindow {
     int width = 0, height = 0;
 };
 
+// Kept by the program itself, not in a window slot: any program on the
+// desktop can write a window's GWLP_USERDATA. All saver windows live on
+// the thread that entered the framework, so the table needs no lock.
+std::map<HWND, StarfieldWindow *> States;
+
 StarfieldWindow *StateOf(HWND window)
 {
-    return reinterpret_cast<StarfieldWindow *>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto found = States.find(window);
+    return found == States.end() ? nullptr : found->second;
 }
 
 void ReleasePicture(StarfieldWindow &state)
@@ -119,7 +126,8 @@ void OnCreate(HWND window)
     auto *state = new StarfieldWindow;
     // Different windows get different skies.
     SeedSky(state->sky, GetTickCount() ^ static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(state));
+    delete StateOf(window); // a second WM_CREATE, sent by another program
+    States[window] = state;
 }
 
 LRESULT OnTimer(HWND window)
@@ -145,12 +153,13 @@ void OnPaint(HWND window)
 
 // The user changed a setting on the General page (or applied it). The sky
 // lurches forward, so the change visibly arrived; the debug-output line
-// says what arrived, for whoever watches.
+// says what arrived, for whoever watches. Any program can send this
+// message with any lParam: the block is read only through
+// ScrChangedSettings, which knows the blocks the framework sent.
 void OnSettingsChanged(HWND window, WPARAM code, LPARAM data)
 {
     char line[160];
-    if ((code & SCRCHANGE_KINDMASK) == SCRCHANGE_GENERAL && data) {
-        const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(data);
+    if (const ScrGeneralSettings *settings = ScrChangedSettings(code, data)) {
         std::snprintf(line, sizeof line,
                       "Starfield: settings changed, code 0x%04X, mouse threshold %ld, mute %ld\n",
                       static_cast<unsigned>(code), static_cast<long>(settings->mouseThreshold),
@@ -166,7 +175,7 @@ void OnSettingsChanged(HWND window, WPARAM code, LPARAM data)
 void OnDestroy(HWND window)
 {
     StarfieldWindow *state = StateOf(window);
-    SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+    States.erase(window);
     if (state) {
         ReleasePicture(*state);
         delete state;

@@ -4,7 +4,9 @@
 //    through SCRM_TIMER, ticked by the framework's timer thread, beside a
 //    window ticked by SetTimer(40);
 //  - the processor time the timer thread uses while it waits between
-//    ticks a second apart, beside a thread that only spins;
+//    ticks a second apart, beside a thread that only spins, and while
+//    another thread keeps posting it messages (WM_QUIT among them),
+//    beside the same thread left alone;
 //  - the time from a mouse move beyond the threshold to the end of a
 //    running "brix.scr /s", beside a program whose plain full-screen window
 //    ends its loop on the same move.
@@ -183,6 +185,50 @@ void SleepFor(double seconds)
     Sleep(static_cast<DWORD>(seconds * 1000));
 }
 
+// Posts the timer thread batches of messages, a WM_QUIT first in each,
+// until told to stop.
+struct Flood {
+    DWORD threadId = 0;
+    volatile LONG stop = 0;
+    LONG posted = 0;
+};
+
+DWORD WINAPI PostFlood(LPVOID context)
+{
+    auto *flood = static_cast<Flood *>(context);
+    while (!flood->stop) {
+        for (UINT i = 0; i < 10; ++i)
+            if (PostThreadMessageA(flood->threadId, i == 0 ? WM_QUIT : WM_USER + i, i, 0))
+                ++flood->posted;
+        Sleep(1);
+    }
+    return 0;
+}
+
+// The timer thread's share while messages keep arriving, beside the share
+// it used alone; and whether it still ticks and still runs afterwards.
+void MeasureFloodedCpu(HANDLE thread, DWORD threadId, double seconds, double quietShare)
+{
+    Flood flood;
+    flood.threadId = threadId;
+    HANDLE poster = CreateThread(nullptr, 0, PostFlood, &flood, 0, nullptr);
+    const std::size_t ticksBefore = SaverTicks.phase.size();
+    const double floodedShare = CpuShareOver(thread, seconds, PumpFor);
+    const std::size_t ticks = SaverTicks.phase.size() - ticksBefore;
+    InterlockedExchange(&flood.stop, 1);
+    WaitForSingleObject(poster, INFINITE);
+    CloseHandle(poster);
+    const bool running = WaitForSingleObject(thread, 0) == WAIT_TIMEOUT;
+    std::printf("  while another thread posts to it (%ld messages, a WM_QUIT in every ten; %zu ticks in %.1f s, "
+                "thread %s):\n",
+                static_cast<long>(flood.posted), ticks, seconds, running ? "still running" : "ENDED");
+    std::printf("  timer thread:     %7.3f %% of one core\n", floodedShare);
+    if (quietShare > 0)
+        std::printf("  ratio posted to / left alone: %.3f\n", Ratio(floodedShare, quietShare));
+    else
+        std::printf("  ratio posted to / left alone: no ratio, the thread used no measurable time alone\n");
+}
+
 // The timer thread of a saver ticking once a second, watched over a few
 // seconds of mostly waiting; a spinning thread shows what a busy core reads.
 void MeasureWaitingCpu(HWND saver, double seconds)
@@ -196,12 +242,11 @@ void MeasureWaitingCpu(HWND saver, double seconds)
         std::printf("timer thread: could not be reached\n");
         return;
     }
+    const DWORD threadId = timer->threadId;
     PumpFor(1.5);  // past the first tick and into the steady state
     const std::size_t ticksBefore = SaverTicks.phase.size();
     const double waitingShare = CpuShareOver(thread, seconds, PumpFor);
     const std::size_t ticks = SaverTicks.phase.size() - ticksBefore;
-    ScrStopTimer(saver);
-    CloseHandle(thread);
 
     volatile LONG stop = 0;
     HANDLE spinner = CreateThread(nullptr, 0, Spin, const_cast<LONG *>(&stop), 0, nullptr);
@@ -217,6 +262,10 @@ void MeasureWaitingCpu(HWND saver, double seconds)
                 waitingShare, waitingShare * seconds * 10);
     std::printf("  spinning thread:  %7.3f %% of one core (what a busy thread reads)\n", spinShare);
     std::printf("  ratio timer thread / spinning thread: %.5f\n", Ratio(waitingShare, spinShare));
+
+    MeasureFloodedCpu(thread, threadId, seconds, waitingShare);
+    ScrStopTimer(saver);
+    CloseHandle(thread);
 }
 
 struct CloseTimes {

@@ -4,6 +4,9 @@
 // the real property sheet, answered by a second thread.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "config/config_dialog.h"
@@ -153,6 +156,71 @@ TEST_F(ConfigSheet, RouteBitsChooseWhoHears)
     EXPECT_EQ(TagsFor(TestPage.nestedPreview), (std::vector<LONG>{1, 3}));
     ASSERT_FALSE(NoticesFor(owner_).empty());
     EXPECT_EQ(NoticesFor(owner_)[0].code, static_cast<WPARAM>(SCRCHANGE_GENERAL));
+}
+
+// What another thread (for these windows, the same as another program)
+// can send and post the host, the sheet and its pages, and write into
+// their slots: pointers the framework did not issue, or that the system
+// did not hand over, are not read; WM_INITDIALOG comes once; the sheet's
+// own procedure and the settings are taken from the slots only as issued.
+// The sheet stays up and works, and the owner hears only real changes.
+TEST_F(ConfigSheet, ForeignMessagesAndSlotsNeitherCrashNorFoolTheSheet)
+{
+    EntryArgs.ConfigDialogProc = TestConfigDialogProc;
+    const auto bogus = static_cast<LPARAM>(0xFFFF0010u); // no process can read it
+    struct {
+        bool sheetUp = false;
+        std::string caption;
+        HWND preview = nullptr;
+    } seen;
+    RunSheet(owner_, TRUE, [&](DialogAnswerer &user, HWND sheet) {
+        HWND host = SheetHost(sheet);
+        SendMessageA(sheet, PSM_SETCURSEL, 0, 0); // the General page, made when first shown
+        HWND general = SheetCurrentPage(sheet);
+        HWND saverPage = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, 1, 0));
+        seen.preview = TestPage.preview;
+
+        ScrGeneralSettings block = ExpectedBlock(5);
+        ScrChangeNotice unissued = {sheet, SCRCHANGE_GENERAL, &block};
+        SendMessageA(host, SCRM_SETTINGSCHANGED, 0, reinterpret_cast<LPARAM>(&unissued));
+        for (LPARAM number : {LPARAM(0x10), bogus}) {
+            SendMessageA(host, SCRM_SETTINGSCHANGED, 0, number);
+            SendMessageA(host, WM_INITDIALOG, 0, number);
+            SendMessageA(host, WM_WINDOWPOSCHANGING, 0, number);
+            SendMessageA(general, WM_INITDIALOG, 0, number);
+            SendMessageA(general, WM_NOTIFY, 0, number);
+            SendMessageA(general, WM_HELP, 0, number);
+            SendMessageA(saverPage, WM_INITDIALOG, 0, number);
+            SendMessageA(sheet, PSM_SETTITLEA, 0, number);
+            SendMessageA(sheet, PSM_ADDPAGE, 0, number);
+            PostMessageA(general, WM_NOTIFY, 0, number);
+            PostMessageA(general, WM_INITDIALOG, 0, number);
+            PostMessageA(host, WM_INITDIALOG, 0, number);
+            PostMessageA(sheet, PSM_SETTITLEA, 0, number);
+            PostMessageA(GetDlgItem(general, IDC_PASSWORD_DELAY_ARROWS), UDM_GETRANGE32, number, number);
+        }
+        const LONG_PTR ownProc = SetWindowLongPtrA(host, DWLP_USER, bogus);
+        const LONG_PTR record = SetWindowLongPtrA(host, GWLP_USERDATA, bogus);
+        const LONG_PTR settings = SetWindowLongPtrA(general, DWLP_USER, bogus);
+        SendMessageA(sheet, WM_NULL, 0, 0);
+        HWND mute = GetDlgItem(general, IDC_MUTE_SOUND);
+        SendMessageA(general, WM_COMMAND, MAKEWPARAM(IDC_MUTE_SOUND, BN_CLICKED), reinterpret_cast<LPARAM>(mute));
+        SendMessageA(saverPage, PageRequestChange, 0, 11); // to the previews only: the record is not the host's
+        SetWindowLongPtrA(host, DWLP_USER, ownProc);
+        SetWindowLongPtrA(host, GWLP_USERDATA, record);
+        SetWindowLongPtrA(general, DWLP_USER, settings);
+        SendMessageA(saverPage, PageRequestChange, 0, 12);
+
+        seen.sheetUp = IsWindowVisible(sheet) != FALSE;
+        seen.caption = WindowText(sheet);
+        user.Press(sheet, IDCANCEL);
+    });
+    ASSERT_TRUE(sheetSeen_);
+    EXPECT_TRUE(seen.sheetUp);
+    EXPECT_EQ(seen.caption, SheetCaption);
+    EXPECT_EQ(TestPage.preview, seen.preview) << "the saver's page was set up once";
+    EXPECT_EQ(TagsFor(owner_), (std::vector<LONG>{12}));
+    EXPECT_EQ(TagsFor(TestPage.preview), (std::vector<LONG>{11, 12}));
 }
 
 // Without a page of the saver's the sheet has the General page alone;

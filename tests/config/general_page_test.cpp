@@ -21,6 +21,7 @@
 #include "dusklit.h"
 #include "monitor/library.h"
 #include "resource_ids.h"
+#include "saver/issued.h"
 #include "standins/standin_registry.h"
 #include "tests/support/help_viewer.h"
 #include "tests/support/message_box_watch.h"
@@ -124,7 +125,7 @@ protected:
         if (sheet_)
             DestroyWindow(sheet_);
         DestroyWindow(host_);
-        settings_.reset();
+        ReleaseSettings();
         ScrSetPrefs(savedPrefs_);
     }
 
@@ -139,8 +140,13 @@ protected:
     // from the registry as it is now (or none at all).
     void Open(bool withSettings = true)
     {
-        if (withSettings)
+        if (withSettings) {
+            ReleaseSettings();
+            // Issued, as the configuration host issues the settings it
+            // hands the page.
             settings_ = std::make_unique<GeneralDialog>();
+            IssuePointer(settings_.get(), Issued::GeneralSettings);
+        }
         PROPSHEETPAGEA page = {};
         page.dwSize = PROPSHEETPAGEA_V1_SIZE;
         page.hInstance = ScrLibraryInstance;
@@ -158,6 +164,12 @@ protected:
         ASSERT_TRUE(sheet_);
         page_ = PropSheet_GetCurrentPageHwnd(sheet_);
         ASSERT_TRUE(page_);
+    }
+
+    void ReleaseSettings()
+    {
+        WithdrawPointer(settings_.get(), Issued::GeneralSettings);
+        settings_.reset();
     }
 
     // Presses OK or Cancel; the sheet has closed when it has no page left.

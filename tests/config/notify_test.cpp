@@ -31,6 +31,11 @@ struct Seen {
     std::string iniSection;
     int wideIniChanges = 0;
     std::wstring wideIniSection;
+    // What ScrChangedSettings made of the notice's block during the send,
+    // for its code and for another kind of data.
+    const void *data = nullptr;
+    bool issued = false;
+    bool issuedAsOtherKind = true;
 };
 Seen seen;
 
@@ -44,6 +49,10 @@ LRESULT CALLBACK HostProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         seen.sheet = notice->sheet;
         seen.code = notice->code;
         std::memcpy(&seen.block, notice->data, sizeof seen.block);
+        seen.data = notice->data;
+        const auto data = reinterpret_cast<LPARAM>(notice->data);
+        seen.issued = ScrChangedSettings(static_cast<WPARAM>(notice->code), data) == notice->data;
+        seen.issuedAsOtherKind = ScrChangedSettings(SCRCHANGE_LIVE | 2, data) != nullptr;
         return HostAnswer;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -185,6 +194,10 @@ TEST_F(NotifyChanges, LiveChangeTellsTheProvidersAndTheHost)
 
     EXPECT_EQ(dialog_.NotifyChanges(page_, 0), HostAnswer);
     ExpectNoticeFor(0xD001);
+    // The block is the framework's own for the length of the send only.
+    EXPECT_TRUE(seen.issued);
+    EXPECT_FALSE(seen.issuedAsOtherKind);
+    EXPECT_EQ(ScrChangedSettings(SCRCHANGE_GENERAL, reinterpret_cast<LPARAM>(seen.data)), nullptr);
     EXPECT_EQ(ChangedCount(STANDIN_SAGE_KEY), 1u);
     EXPECT_EQ(ChangedCount(STANDIN_CORNIX_KEY), 1u);
     EXPECT_EQ(seen.iniChanges, 0);

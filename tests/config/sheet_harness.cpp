@@ -7,6 +7,7 @@
 #include "config/config_dialog.h"
 #include "config/general_settings.h"
 #include "monitor/library.h"
+#include "saver/issued.h"
 #include "saver/run_state.h"
 #include "tests/config/test_saver_ids.h"
 
@@ -23,9 +24,11 @@ std::vector<ReceivedNotice> Log;
 LRESULT CALLBACK LoggingProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == SCRM_SETTINGSCHANGED) {
-        ReceivedNotice notice = {window, wParam, lParam != 0, {}};
-        if (lParam)
-            std::memcpy(&notice.block, reinterpret_cast<const void *>(lParam), sizeof notice.block);
+        // As a saver reads it: only a block the framework issued.
+        const ScrGeneralSettings *block = ScrChangedSettings(wParam, lParam);
+        ReceivedNotice notice = {window, wParam, block != nullptr, {}};
+        if (block)
+            notice.block = *block;
         Log.push_back(notice);
         return 1;
     }
@@ -247,5 +250,7 @@ LRESULT SendNotice(HWND sheet, HWND noticeSheet, LONG code, LONG tag)
 {
     ScrGeneralSettings block = ExpectedBlock(tag);
     ScrChangeNotice notice = {noticeSheet, code, &block};
+    IssuedScope issuedBlock(&block, Issued::SettingsBlock);
+    IssuedScope issuedNotice(&notice, Issued::ChangeNotice);
     return SendMessageA(SheetHost(sheet), SCRM_SETTINGSCHANGED, 0, reinterpret_cast<LPARAM>(&notice));
 }

@@ -20,7 +20,8 @@
 constexpr const char *SheetCaption = "Screen Saver Properties";
 
 // One SCRM_SETTINGSCHANGED as a receiver saw it, the data copied during
-// the send (it lives only that long).
+// the send (it lives only that long); hadData: ScrChangedSettings gave
+// the block.
 struct ReceivedNotice {
     HWND window;
     WPARAM code;

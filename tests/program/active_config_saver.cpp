@@ -43,8 +43,8 @@ void ReportTick()
 
 void ReportSettings(WPARAM code, LPARAM data)
 {
-    const auto *settings = reinterpret_cast<const ScrGeneralSettings *>(data);
-    if ((code & SCRCHANGE_KINDMASK) != SCRCHANGE_GENERAL || !settings)
+    const ScrGeneralSettings *settings = ScrChangedSettings(code, data);
+    if (!settings)
         return;
     char text[80];
     std::snprintf(text, sizeof text, "settings 0x%04lX: mouse threshold %ld",

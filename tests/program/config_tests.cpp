@@ -15,8 +15,15 @@
 //    threshold until a key ends it;
 //  - a change on the page is told to the hot-corner providers installed in
 //    the system directory; impostors of them beside the program and in the
-//    directory it starts in are never loaded.
+//    directory it starts in are never loaded;
+//  - what another program can send and post that saver and the sheet over
+//    it, and write into their windows, ends nothing, crashes nothing and
+//    skips no password.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -571,5 +578,110 @@ TEST_F(ConfigProgram, AChangeIsToldToTheInstalledProvidersAndNeverToImpostors)
 }
 
 #endif // DUSKLIT_WITH_STANDINS
+
+// Every thread of a process.
+std::vector<DWORD> ThreadsOf(DWORD processId)
+{
+    std::vector<DWORD> threads;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return threads;
+    THREADENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry))
+        if (entry.th32OwnerProcessID == processId)
+            threads.push_back(entry.th32ThreadID);
+    CloseHandle(snapshot);
+    return threads;
+}
+
+// Numbers another program may send in place of pointers: the first page,
+// and an address no 32-bit program can read.
+const LPARAM Bogus[] = {0x10, static_cast<LPARAM>(0xFFFF0010u)};
+
+TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNoPassword)
+{
+    // No password delay, the keyboard alone closes, active configuration allowed.
+    StoredSettingsScope stored({0, 0, 999999, 3, "----", 0, 1});
+    ASSERT_TRUE(stored.Written());
+    ProgramDriver program(ACTIVE_CONFIG_SAVER_PATH);
+    ASSERT_TRUE(program.Start("/s"));
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    ASSERT_TRUE(saver) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput(Reported("tick 1"))) << program.Report();
+    HWND window = saver->handle;
+
+    // At the saver: settings that the framework did not send, a had-enough
+    // the timer did not post, a configuration nobody asked for, a second
+    // creation (which would restart the password delay), a destruction
+    // that is none, and WM_QUIT to the window and to every thread.
+    for (LPARAM number : Bogus) {
+        Ask(window, SCRM_SETTINGSCHANGED, SCRCHANGE_GENERAL | SCRCHANGE_LIVE, number);
+        PostMessageA(window, SCRM_SETTINGSCHANGED, SCRCHANGE_GENERAL, number);
+    }
+    PostMessageA(window, SCRM_INTERNAL, 1, 0);
+    ASSERT_TRUE(program.WaitForDebugOutput("SCRINTERNAL_HADENOUGH: the timer did not ask to stop, so ignoring it"))
+        << program.Report();
+    Ask(window, SCRM_ACTIVECONFIG);
+    CREATESTRUCTA create{};
+    create.lpszName = "SaverWindow";
+    create.lpszClass = "ZoScreenSaverClass";
+    Ask(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+    Ask(window, WM_DESTROY);
+    PostMessageA(window, WM_DESTROY, 0, 0);
+    PostMessageA(window, WM_QUIT, 0, 0);
+    for (DWORD thread : ThreadsOf(program.ProcessId()))
+        PostThreadMessageA(thread, WM_QUIT, 0, 0);
+    Sleep(driver::Limit(1500));
+    ASSERT_TRUE(program.Running()) << program.Report();
+    EXPECT_TRUE(IsWindowVisible(window));
+    EXPECT_TRUE(program.MessageBoxes().empty()) << "no configuration opened: " << program.Report();
+
+    // At the sheet that Shift opens over the saver (no password is set up
+    // yet): notices, initialisations and sheet requests with numbers in
+    // them, sent and posted, and the slots of the host and the page.
+    ASSERT_TRUE(driver::SendKeyPress(VK_SHIFT));
+    auto sheet = program.WaitForMessageBox(brix::ConfigSheetCaption);
+    ASSERT_TRUE(sheet) << program.Report();
+    HWND host = GetWindow(sheet->Handle(), GW_OWNER);
+    HWND page = GeneralPageOf(sheet->Handle());
+    ASSERT_TRUE(host && page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
+    for (LPARAM number : Bogus) {
+        Ask(host, SCRM_SETTINGSCHANGED, 0, number);
+        Ask(host, WM_INITDIALOG, 0, number);
+        Ask(page, WM_INITDIALOG, 0, number);
+        Ask(sheet->Handle(), PSM_SETTITLEA, 0, number);
+        PostMessageA(page, WM_NOTIFY, 0, number);
+        PostMessageA(page, WM_INITDIALOG, 0, number);
+        PostMessageA(sheet->Handle(), PSM_SETTITLEA, 0, number);
+        PostMessageA(GetDlgItem(page, IDC_PASSWORD_DELAY_ARROWS), UDM_GETRANGE32, number, number);
+    }
+    const LONG_PTR ownProc = SetWindowLongPtrA(host, DWLP_USER, Bogus[1]);
+    const LONG_PTR record = SetWindowLongPtrA(host, GWLP_USERDATA, Bogus[1]);
+    const LONG_PTR settings = SetWindowLongPtrA(page, DWLP_USER, Bogus[1]);
+    Ask(sheet->Handle(), WM_NULL);
+    Ask(page, WM_COMMAND, MAKEWPARAM(IDC_MUTE_SOUND, BN_CLICKED),
+        reinterpret_cast<LPARAM>(GetDlgItem(page, IDC_MUTE_SOUND)));
+    SetWindowLongPtrA(host, DWLP_USER, ownProc);
+    SetWindowLongPtrA(host, GWLP_USERDATA, record);
+    SetWindowLongPtrA(page, DWLP_USER, settings);
+    Sleep(driver::Limit(1500));
+    ASSERT_TRUE(program.Running()) << program.Report();
+    EXPECT_TRUE(IsWindowVisible(sheet->Handle()));
+    EXPECT_EQ(driver::WindowText(sheet->Handle()), brix::ConfigSheetCaption);
+
+    ASSERT_TRUE(program.Answer(*sheet, IDCANCEL)) << program.Report();
+    ASSERT_TRUE(program.WaitForDebugOutput("Finished active config dialog")) << program.Report();
+    EXPECT_TRUE(IsWindowVisible(window));
+
+    // With a password set up now, closing asks for it (what the provider
+    // then does is its own business).
+    brix::RegistryValueScope usePassword{brix::DesktopKey, "ScreenSaveUsePassword", 1};
+    ASSERT_TRUE(usePassword.Written());
+    ASSERT_TRUE(driver::SendKeyPress('A'));
+    EXPECT_TRUE(program.WaitForDebugOutput("WM_CLOSE: starting verify-password message")) << program.Report();
+    EXPECT_TRUE(program.DebugOutputContains("NeedPassword: yes, we do need the password")) << program.Report();
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+}
 
 }  // namespace

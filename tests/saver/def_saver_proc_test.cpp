@@ -4,7 +4,10 @@
 // the end of the run loop.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
+#include <thread>
 
 #include "saver/def_saver_proc.h"
 #include "tests/saver/saver_harness.h"
@@ -31,9 +34,53 @@ bool MovesAndCloses(TestSaver &saver, int x, int y)
     return saver.ClosesAfter(WM_MOUSEMOVE, 0, MAKELPARAM(1, 1));
 }
 
+// Runs work on another thread of this process while this one takes the
+// messages it sends and posts.
+void FromAnotherThread(const std::function<void()> &work)
+{
+    std::atomic<bool> done{false};
+    std::thread other([&] {
+        work();
+        done = true;
+    });
+    while (!done)
+        Pump(10);
+    other.join();
+    Drain();
+}
+
+// Counts the dialogs this thread starts to create, and stops each one, so
+// a configuration that opens by mistake shows here instead of waiting for
+// an answer.
+class DialogBlocker {
+public:
+    DialogBlocker() : start_(blocked_) { hook_ = SetWindowsHookExA(WH_CBT, Watch, nullptr, GetCurrentThreadId()); }
+    ~DialogBlocker() { UnhookWindowsHookEx(hook_); }
+    int Blocked() const { return blocked_ - start_; }
+
+private:
+    static LRESULT CALLBACK Watch(int code, WPARAM wParam, LPARAM lParam)
+    {
+        if (code == HCBT_CREATEWND) {
+            char name[16] = "";
+            GetClassNameA(reinterpret_cast<HWND>(wParam), name, sizeof name);
+            if (std::string(name) == "#32770") {
+                ++blocked_;
+                return 1;
+            }
+        }
+        return CallNextHookEx(nullptr, code, wParam, lParam);
+    }
+    HHOOK hook_;
+    int start_;
+    static inline int blocked_ = 0;
+};
+
 class DefSaver : public ::testing::Test {
 protected:
     void SetUp() override { PlaceCursor(300, 300); }
+    // The stored delay a saver starts with: the default, 60 seconds.
+    RegistryValueScope delay_{SettingsKey, "Password Delay", std::nullopt};
 };
 
 TEST_F(DefSaver, MouseClosesOnlyBeyondTheThresholdOnEitherAxis)
@@ -267,6 +314,23 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "60.0 s: the password is asked for";
         EXPECT_EQ(answers.asked, 1);
     }
+    {
+        // While the saver runs, a longer delay waits for the next saver; a
+        // shorter one counts at once.
+        RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+        VerifyAnswers answers;
+        TestSaver saver(answers.Hook());
+        SaverRunState.startTick = GetTickCount() - 120000;
+        SendGeneralSettings(saver.Handle(), 0, 5940, 0);
+        EXPECT_EQ(SaverRunState.passwordDelay, 60u);
+        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "a Wait of 99 minutes opens no lock";
+        EXPECT_EQ(answers.asked, 1);
+
+        SaverRunState.startTick = GetTickCount() - 30000;
+        SendGeneralSettings(saver.Handle(), 0, 10, 0);
+        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "30 s in, the new 10 s delay is over";
+        EXPECT_EQ(answers.asked, 2);
+    }
     struct {
         const char *what;
         std::optional<std::pair<DWORD, std::string>> value;
@@ -291,6 +355,105 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         saver.ClosesAfter(WM_KEYDOWN, 'A', 1);
         EXPECT_EQ(answers.asked, setting.asked) << setting.what;
     }
+}
+
+// Over a locked saver the configuration asks for the password first;
+// refused, nothing opens and the delay goes on from where it was;
+// accepted, the delay starts over. Within the delay, or when the saver's
+// preferences say so, nothing is asked.
+TEST_F(DefSaver, ActiveConfigurationAsksThePasswordFirstWhenClosingWouldNeedIt)
+{
+    RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+    VerifyAnswers answers;
+    int configurations = 0;
+    const SaverHook verify = answers.Hook();
+    const SaverHook hook = [&](HWND w, UINT message, WPARAM wParam, LPARAM lParam) -> std::optional<LRESULT> {
+        if (message != SCRM_ACTIVECONFIG)
+            return verify(w, message, wParam, lParam);
+        ++configurations;
+        return 1;
+    };
+    const DWORD longAgo = GetTickCount() - 600000;
+    PrefsChange supported;
+    supported.ActiveConfig = 1;
+    {
+        PrefsScope prefs(supported);
+        TestSaver saver(hook);
+        SendGeneralSettings(saver.Handle(), 999999, 60, 1);
+        SaverRunState.startTick = longAgo;
+        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, VK_SHIFT, 1));
+        EXPECT_EQ(answers.asked, 1);
+        EXPECT_TRUE(answers.dialogMarked);
+        EXPECT_EQ(configurations, 0) << "refused: no configuration";
+        EXPECT_EQ(SaverRunState.startTick, longAgo);
+        EXPECT_FALSE(SaverRunState.dialogActive);
+
+        answers.accept = true;
+        const DWORD before = GetTickCount();
+        EXPECT_FALSE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, 0));
+        EXPECT_EQ(answers.asked, 2);
+        EXPECT_EQ(configurations, 1);
+        EXPECT_LE(GetTickCount() - SaverRunState.startTick, GetTickCount() - before) << "the delay starts over";
+
+        SaverRunState.startTick = GetTickCount() - 30000;
+        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, VK_CONTROL, 1));
+        EXPECT_EQ(answers.asked, 2) << "30 s into a 60 s delay";
+        EXPECT_EQ(configurations, 2);
+    }
+    supported.ActiveConfigPassword = 0;
+    PrefsScope prefs(supported);
+    TestSaver saver(hook);
+    SendGeneralSettings(saver.Handle(), 999999, 60, 1);
+    SaverRunState.startTick = longAgo;
+    EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, VK_SHIFT, 1));
+    EXPECT_EQ(answers.asked, 2) << "the saver asks for no password first";
+    EXPECT_EQ(configurations, 3);
+}
+
+// Another thread (for the window, the same as another process) can send
+// or post anything: pointers that the framework did not issue are not
+// read, a second WM_CREATE does not restart the delay, an
+// SCRM_ACTIVECONFIG that the saver's own input did not ask for opens
+// nothing, and a Shift that was sent is a close request like any other,
+// which asks for the password.
+TEST_F(DefSaver, MessagesFromAnotherThreadNeitherCrashNorUnlockTheSaver)
+{
+    PrefsChange supported;
+    supported.ActiveConfig = 1;
+    PrefsScope prefs(supported);
+    RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+    DialogBlocker dialogs;
+    VerifyAnswers answers;
+    TestSaver saver(answers.Hook());
+    HWND window = saver.Handle();
+    SendGeneralSettings(window, 50, 60, 1);
+    const DWORD started = GetTickCount() - 120000; // the delay is over
+    SaverRunState.startTick = started;
+
+    FromAnotherThread([window] {
+        ScrGeneralSettings unissued = {24, {0, 0, 0, 0}, 0, 999999, 99999, 1};
+        for (LPARAM data : {LPARAM(0x10), static_cast<LPARAM>(0xFFFF0010u), reinterpret_cast<LPARAM>(&unissued)})
+            SendMessageA(window, SCRM_SETTINGSCHANGED, SCRCHANGE_GENERAL | SCRCHANGE_LIVE, data);
+        PostMessageA(window, SCRM_SETTINGSCHANGED, SCRCHANGE_GENERAL, 0x10);
+        CREATESTRUCTA create = {};
+        create.lpszName = "SaverWindow";
+        SendMessageA(window, WM_CREATE, 0, reinterpret_cast<LPARAM>(&create));
+        SendMessageA(window, WM_CREATE, 0, 0x10);
+        SendMessageA(window, SCRM_ACTIVECONFIG, 0, 0);
+        PostMessageA(window, SCRM_ACTIVECONFIG, 0, 0);
+    });
+    SendMessageA(window, SCRM_ACTIVECONFIG, 0, 0);
+    EXPECT_TRUE(saver.Alive());
+    EXPECT_EQ(SaverRunState.mouseThreshold, 50);
+    EXPECT_EQ(SaverRunState.passwordDelay, 60u);
+    EXPECT_EQ(SaverRunState.startTick, started);
+    EXPECT_EQ(dialogs.Blocked(), 0) << "no configuration opened";
+    EXPECT_EQ(answers.asked, 0);
+
+    FromAnotherThread([window] { SendMessageA(window, WM_KEYDOWN, VK_SHIFT, 1); });
+    EXPECT_EQ(answers.asked, 1) << "a close request, with the password";
+    EXPECT_TRUE(saver.Alive());
+    EXPECT_EQ(dialogs.Blocked(), 0);
 }
 
 TEST_F(DefSaver, PreviewsNeverCloseOnInputAndCloseWithoutAPassword)
@@ -331,6 +494,33 @@ TEST_F(DefSaver, APreviewInsideAMonitorControlLeavesTheDialogLoopRunning)
     EXPECT_FALSE(preview.LastPump().quit);
 }
 
+// A preview made while the saver runs (on the page of the configuration
+// opened over it, say) leaves the saver's settings, start time and dialog
+// state alone, and its end does not end the saver's loop.
+TEST_F(DefSaver, APreviewMadeWhileTheSaverRunsLeavesItsStateAndItsLoopAlone)
+{
+    PrefsScope prefs({});
+    PreviewHost parent;
+    TestSaver saver;
+    SendGeneralSettings(saver.Handle(), 400, 30, 1);
+    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 1, 0);
+    const DWORD started = GetTickCount() - 5000;
+    SaverRunState.startTick = started;
+    {
+        RegistryValueScope threshold(SettingsKey, "Mouse Threshold", 0);
+        TestSaver preview({}, parent.Handle());
+        ASSERT_TRUE(preview.Alive());
+        EXPECT_EQ(SaverRunState.startTick, started);
+        EXPECT_TRUE(SaverRunState.dialogActive);
+        EXPECT_EQ(SaverRunState.mouseThreshold, 400);
+        EXPECT_EQ(SaverRunState.passwordDelay, 30u);
+        EXPECT_TRUE(preview.ClosesAfter(WM_CLOSE));
+        EXPECT_FALSE(preview.LastPump().quit) << "the saver's loop goes on";
+    }
+    EXPECT_TRUE(saver.Alive());
+    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 0, 0);
+}
+
 TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
 {
     PrefsScope prefs({});
@@ -346,7 +536,6 @@ TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "low bits not 1: not general settings";
 
     TestSaver preview({}, parent.Handle());
-    SendGeneralSettings(saver.Handle(), 400, 30, 1); // the preview's creation reset the record
     EXPECT_EQ(SendGeneralSettings(preview.Handle(), 9, 9, 0), 1);
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "a preview ignores settings";
 }

@@ -2,6 +2,7 @@
 // under test in place of the process's own. Each test saver describes its
 // window when it is created, closes it at once, and ends the run mode's
 // loop with its own code, so the entry's result shows that code came back.
+// Also: a creation record that a hook took over is not the framework's.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,12 +14,33 @@
 
 #include "dusklit.h"
 #include "saver/run_state.h"
+#include "saver/saver_windows.h"
 #include "tests/support/message_box_watch.h"
 #include "tests/support/preview_host.h"
 
+// Notes whether one watched block is freed. The framework frees creation
+// records with delete, so this sees it free one.
+namespace {
+const void *WatchedBlock = nullptr;
+bool WatchedBlockFreed = false;
+} // namespace
+
+void operator delete(void *block) noexcept
+{
+    if (block && block == WatchedBlock)
+        WatchedBlockFreed = true;
+    std::free(block);
+}
+
+void operator delete(void *block, std::size_t) noexcept
+{
+    ::operator delete(block);
+}
+
 namespace {
 
-constexpr int LoopEndCode = 7; // what the test saver's WM_DESTROY quits with
+constexpr int LoopEndCode = 7;    // what the test saver's WM_DESTROY quits with
+constexpr int ForeignQuitCode = 9; // what anyone else's WM_QUIT carries
 
 // ----------------------------------------------------------- test savers
 
@@ -68,6 +90,13 @@ LRESULT CALLBACK ReportingSaverProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_CREATE:
         // The record is the window's until DefSaverProc has seen WM_CREATE.
         DescribeWindow(window, reinterpret_cast<CREATESTRUCTA *>(lParam));
+        // Anyone can post the thread or the window a WM_QUIT: while the
+        // full-screen window lives it ends nothing, so every saver run
+        // still ends with the code of its own WM_DESTROY.
+        if (!GetParent(window)) {
+            PostThreadMessageA(GetCurrentThreadId(), WM_QUIT, ForeignQuitCode, 0);
+            PostMessageA(window, WM_QUIT, ForeignQuitCode, 0);
+        }
         PostMessageA(window, WM_CLOSE, 0, 0);
         break;
     case WM_DESTROY:
@@ -101,6 +130,19 @@ HWND CALLBACK RefusingCreateHook(int mode, CREATESTRUCTA *create)
     Report["hook_size"] = std::to_string(create->cx) + "x" + std::to_string(create->cy);
     delete static_cast<SaverCreateParams *>(create->lpCreateParams);
     return nullptr;
+}
+
+// A hook that takes the framework's creation record over: it creates the
+// saver window with a parameter of its own and keeps the record's memory
+// as its own.
+SaverCreateParams *TakenRecord = nullptr;
+
+HWND CALLBACK TakingOverCreateHook(int, CREATESTRUCTA *create)
+{
+    TakenRecord = static_cast<SaverCreateParams *>(create->lpCreateParams);
+    return CreateWindowExA(create->dwExStyle, create->lpszClass, create->lpszName, static_cast<DWORD>(create->style),
+                           create->x, create->y, create->cx, create->cy, create->hwndParent, create->hMenu,
+                           create->hInstance, nullptr);
 }
 
 INT_PTR CALLBACK ChangePasswordHookAnswer(HWND)
@@ -319,6 +361,47 @@ TEST(Entry, CallbackHookThatCreatesNothingEndsWithTwo)
     EXPECT_EQ(run.report["hook_title"], "SaverWindow");
     EXPECT_EQ(run.report["hook_size"],
               Decimal(GetSystemMetrics(SM_CXSCREEN)) + "x" + Decimal(GetSystemMetrics(SM_CYSCREEN)));
+}
+
+// The hook's window came with the hook's own parameter; later the
+// application creates a window of the framework's class whose own
+// creation parameter is the memory that was the framework's record.
+// DefSaverProc must leave it alone: the record stopped being the
+// framework's when the hook returned.
+TEST(Entry, ARecordAHookTookOverIsNotFreedWhenItComesBackAsAnotherParameter)
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA dummy = {};
+    if (!GetClassInfoA(instance, "DummyScreenSaverClass", &dummy)) {
+        dummy.lpfnWndProc = DefSaverProc;
+        dummy.hInstance = instance;
+        dummy.lpszClassName = "DummyScreenSaverClass";
+        ASSERT_NE(RegisterClassA(&dummy), 0);
+    }
+    ModuleInstance = instance;
+    EntryArgs = EntryArguments();
+    EntryArgs.CreateWindowHook = TakingOverCreateHook;
+    TakenRecord = nullptr;
+    HWND saver = CallbackCreateSaver();
+    ASSERT_NE(saver, nullptr);
+    ASSERT_NE(TakenRecord, nullptr);
+
+    TakenRecord->mode = 2;
+    WatchedBlock = TakenRecord;
+    WatchedBlockFreed = false;
+    HWND later = CreateWindowExA(0, "DummyScreenSaverClass", "SaverPreview", WS_CHILD, 0, 0, 10, 10, saver, nullptr,
+                                 instance, TakenRecord);
+    EXPECT_NE(later, nullptr);
+    EXPECT_FALSE(WatchedBlockFreed) << "the application's own parameter was freed";
+
+    DestroyWindow(saver);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    if (!WatchedBlockFreed)
+        delete TakenRecord;
+    WatchedBlock = nullptr;
+    EntryArgs = EntryArguments();
 }
 
 TEST(Entry, PasswordChangeRefusedWhenTheSaverNeverNeedsOne)

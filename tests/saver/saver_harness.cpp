@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "saver/issued.h"
 #include "saver/prefs.h"
 
 namespace harness {
@@ -18,6 +19,7 @@ void InstallPrefs(const PrefsChange &change)
     prefs->DebugWindow = change.DebugWindow;
     prefs->NoTimers = change.NoTimers;
     prefs->ActiveConfig = change.ActiveConfig;
+    prefs->ActiveConfigPassword = change.ActiveConfigPassword;
     ScrSetPrefs(prefs);
 }
 
@@ -100,6 +102,8 @@ LRESULT SendGeneralSettings(HWND window, LONG mouseThreshold, LONG passwordDelay
     settings.mouseThreshold = mouseThreshold;
     settings.passwordDelay = passwordDelay;
     settings.allowActiveConfig = allowActiveConfig;
+    // Sent as the configuration host sends it: the block is issued.
+    IssuedScope issued(&settings, Issued::SettingsBlock);
     return SendMessageA(window, SCRM_SETTINGSCHANGED, code, reinterpret_cast<LPARAM>(&settings));
 }
 

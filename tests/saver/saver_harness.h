@@ -26,6 +26,7 @@ struct PrefsChange {
     LONG DebugWindow = 0;
     LONG NoTimers = 1;
     LONG ActiveConfig = 0;
+    LONG ActiveConfigPassword = 1;
 };
 
 class PrefsScope {
@@ -65,7 +66,8 @@ private:
     PumpResult lastPump_;
 };
 
-// SCRM_SETTINGSCHANGED with a general-settings block.
+// SCRM_SETTINGSCHANGED with a general-settings block, issued as the
+// framework issues the blocks it sends.
 LRESULT SendGeneralSettings(HWND window, LONG mouseThreshold, LONG passwordDelay, LONG allowActiveConfig,
                             WPARAM code = SCRCHANGE_GENERAL | SCRCHANGE_LIVE);
 

@@ -1,16 +1,20 @@
 // The timer thread as a saver sees it: ticks a period apart measured from
 // the start of each tick, continuous ticks, stopping by answering -1 or
-// not at all, prompt stops, settings changes cutting a wait short, and no
-// threads at all when timers are off.
+// not at all, prompt stops, settings changes cutting a wait short, no
+// threads at all when timers are off, and a thread that only the
+// framework ends. Time limits, and the upper bounds of measured periods,
+// follow the whole-program tests' time scale (driver::Limit).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "saver/def_saver_proc.h"
 #include "saver/run_state.h"
 #include "saver/thread_list.h"
 #include "saver/timer.h"
+#include "tests/driver/program_driver.h"
 #include "tests/saver/saver_harness.h"
 #include "tests/support/clock.h"
 #include "tests/support/trace_capture.h"
@@ -41,9 +45,10 @@ struct TickingSaver {
         };
     }
 
-    // Pumps until count ticks arrived or limitMs passed.
+    // Pumps until count ticks arrived or limitMs (scaled) passed.
     bool WaitForTicks(std::size_t count, DWORD limitMs)
     {
+        limitMs = driver::Limit(limitMs);
         const DWORD start = GetTickCount();
         while (starts.size() < count && GetTickCount() - start < limitMs)
             Pump(10);
@@ -89,7 +94,7 @@ TEST(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
         ASSERT_TRUE(quick.WaitForTicks(25, 20000));
         // Counted from the end of drawing it would be 55.
         EXPECT_GE(quick.MedianInterval(), 36.0);
-        EXPECT_LE(quick.MedianInterval(), 50.0);
+        EXPECT_LE(quick.MedianInterval(), driver::Limit(50));
     }
     {
         TickingSaver slow;
@@ -100,7 +105,7 @@ TEST(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
         // Drawing took longer than the period: the next tick follows after
         // only a yield, not another 40 ms.
         EXPECT_GE(slow.MedianInterval(), 58.0);
-        EXPECT_LT(slow.MedianInterval(), 90.0);
+        EXPECT_LT(slow.MedianInterval(), driver::Limit(90));
     }
 }
 
@@ -112,8 +117,8 @@ TEST(Timer, APeriodOfZeroTicksContinuously)
     TestSaver saver(busy.Hook());
     ASSERT_TRUE(busy.WaitForTicks(1, 10000));
     const std::size_t before = busy.starts.size();
-    Pump(300);
-    // A 10 ms timer would manage 30.
+    Pump(driver::Limit(300));
+    // A 10 ms timer would manage 30 (times the scale).
     EXPECT_GT(busy.starts.size() - before, 60u);
 }
 
@@ -128,7 +133,8 @@ TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
     ASSERT_TRUE(saver.Alive());
     HANDLE thread = ThreadHandleList ? ThreadHandleList->Thread : nullptr;
     ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 5000), WAIT_OBJECT_0) << "the had-enough handler stops the thread";
+    EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(5000)), WAIT_OBJECT_0)
+        << "the had-enough handler stops the thread";
     Pump(100);
     EXPECT_EQ(silent.starts.size(), 1u);
     EXPECT_TRUE(traces.Contains(std::string(78, '*')));
@@ -171,9 +177,38 @@ TEST(Timer, AStopEndsTheThreadPromptlyEvenDuringALongPeriod)
     HANDLE thread = timer->thread;
     ScrStopTimer(saver.Handle());
     EXPECT_EQ(GetTimerProp(saver.Handle()), nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, 1000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
     Pump(100);
     EXPECT_EQ(patient.starts.size(), 1u);
+}
+
+// Anyone can post the timer thread a message (WM_QUIT too) and the window
+// a had-enough, and replace or remove the window's timer property: the
+// thread goes on ticking with the same record, a settings change still
+// wakes it, and a stop still ends it at once.
+TEST(Timer, OnlyTheFrameworkEndsTheThread)
+{
+    PrefsScope prefs(WithTimers());
+    TickingSaver patient;
+    patient.period = driver::Limit(8000);
+    TestSaver saver(patient.Hook());
+    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
+    ThreadData *timer = GetTimerProp(saver.Handle());
+    ASSERT_NE(timer, nullptr);
+    HANDLE thread = timer->thread;
+    for (UINT message : {UINT(WM_QUIT), UINT(WM_USER), UINT(WM_TIMER), UINT(WM_QUIT)})
+        EXPECT_TRUE(PostThreadMessageA(timer->threadId, message, 0, 0));
+    PostMessageA(saver.Handle(), SCRM_INTERNAL, SCRINTERNAL_HADENOUGH, 0);
+    SetPropA(saver.Handle(), TimerPropName, reinterpret_cast<HANDLE>(0x10));
+    Pump(driver::Limit(500));
+    EXPECT_EQ(WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the thread goes on";
+    EXPECT_EQ(GetTimerProp(saver.Handle()), timer);
+
+    SendGeneralSettings(saver.Handle(), 200, 0, 0);
+    EXPECT_TRUE(patient.WaitForTicks(2, 4000)) << "woken with the same record";
+    RemovePropA(saver.Handle(), TimerPropName);
+    ScrStopTimer(saver.Handle());
+    EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
 }
 
 TEST(Timer, DestroyingTheWindowEndsItsThread)
@@ -185,20 +220,20 @@ TEST(Timer, DestroyingTheWindowEndsItsThread)
     ASSERT_TRUE(ticking.WaitForTicks(1, 10000));
     HANDLE thread = GetTimerProp(saver.Handle())->thread;
     DestroyWindow(saver.Handle());
-    EXPECT_EQ(WaitForSingleObject(thread, 1000), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
 }
 
 TEST(Timer, ASettingsChangeBringsTheNextTickAtOnce)
 {
     PrefsScope prefs(WithTimers());
     TickingSaver patient;
-    patient.period = 8000;
+    patient.period = driver::Limit(8000);
     TestSaver saver(patient.Hook());
     ASSERT_TRUE(patient.WaitForTicks(1, 10000));
     const double changed = NowMs();
     SendGeneralSettings(saver.Handle(), 200, 0, 0);
     ASSERT_TRUE(patient.WaitForTicks(2, 4000)) << "the 8 s wait was not cut short";
-    EXPECT_LT(patient.starts[1] - changed, 4000.0);
+    EXPECT_LT(patient.starts[1] - changed, driver::Limit(4000));
 }
 
 TEST(Timer, WithTimersOffNothingStarts)
