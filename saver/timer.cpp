@@ -19,8 +19,10 @@ constexpr WPARAM InternalTick = 0;
 constexpr WPARAM InternalHadEnough = 1;
 constexpr LRESULT StopTicking = -1;
 // A flood of posted messages is thrown away this many at a time, so the
-// ticks go on between the batches.
+// ticks go on between the batches, and at most once in this many
+// milliseconds, so it costs the thread little however fast it comes.
 constexpr int MessagesPerBatch = 64;
+constexpr DWORD DropIntervalMs = 10;
 
 // Each window's timer block, kept by the framework: the property that
 // mirrors it can be replaced or removed by any process on the desktop.
@@ -73,11 +75,30 @@ bool StillRunning(ThreadData *data)
     return running;
 }
 
+// What is left of a wait of wait milliseconds that began at start; 0
+// when it is over. INFINITE never is.
+DWORD LeftOf(DWORD wait, DWORD start)
+{
+    if (wait == INFINITE)
+        return INFINITE;
+    const DWORD elapsed = GetTickCount() - start;
+    return elapsed < wait ? wait - elapsed : 0;
+}
+
+// Waits for the wake event alone; true when it was set (and is reset).
+bool WokenWithin(ThreadData *data, DWORD ms)
+{
+    if (WaitForSingleObject(data->wakeEvent, ms) != WAIT_OBJECT_0)
+        return false;
+    ResetEvent(data->wakeEvent);
+    return true;
+}
+
 // Waits out the rest of the period, or with INFINITE until woken. The
 // wait ends early when the wake event is set: a settings change or a stop.
-// A message posted to the thread ends the wait too; it is dropped and the
-// wait goes on for what is left of the period, so posted messages never
-// turn the wait into a busy loop.
+// A message posted to the thread ends the wait too; it is dropped, and the
+// wait goes on for what is left of the period, for a while on the event
+// alone, so posted messages never turn the wait into a busy loop.
 void WaitForNextTick(ThreadData *data, DWORD wait)
 {
     if (wait == 0) {
@@ -85,14 +106,7 @@ void WaitForNextTick(ThreadData *data, DWORD wait)
         return;
     }
     const DWORD start = GetTickCount();
-    for (;;) {
-        DWORD left = INFINITE;
-        if (wait != INFINITE) {
-            const DWORD elapsed = GetTickCount() - start;
-            if (elapsed >= wait)
-                return;
-            left = wait - elapsed;
-        }
+    for (DWORD left = wait; left != 0; left = LeftOf(wait, start)) {
         const DWORD result = MsgWaitForMultipleObjects(1, &data->wakeEvent, FALSE, left, QS_ALLPOSTMESSAGE);
         if (result == WAIT_OBJECT_0) {
             ResetEvent(data->wakeEvent);
@@ -101,6 +115,9 @@ void WaitForNextTick(ThreadData *data, DWORD wait)
         if (result != WAIT_OBJECT_0 + 1)
             return; // the period is over (or the wait failed: tick again)
         DropThreadMessages();
+        left = LeftOf(wait, start);
+        if (WokenWithin(data, left < DropIntervalMs ? left : DropIntervalMs))
+            return;
     }
 }
 

@@ -207,7 +207,7 @@ DWORD WINAPI PostFlood(LPVOID context)
 
 // The timer thread's share while messages keep arriving, beside the share
 // it used alone; and whether it still ticks and still runs afterwards.
-void MeasureFloodedCpu(HANDLE thread, DWORD threadId, double seconds, double quietShare)
+void MeasureFloodedCpu(HANDLE thread, DWORD threadId, double seconds, double quietShare, double spinShare)
 {
     Flood flood;
     flood.threadId = threadId;
@@ -222,7 +222,9 @@ void MeasureFloodedCpu(HANDLE thread, DWORD threadId, double seconds, double qui
     std::printf("  while another thread posts to it (%ld messages, a WM_QUIT in every ten; %zu ticks in %.1f s, "
                 "thread %s):\n",
                 static_cast<long>(flood.posted), ticks, seconds, running ? "still running" : "ENDED");
-    std::printf("  timer thread:     %7.3f %% of one core\n", floodedShare);
+    std::printf("  timer thread:     %7.3f %% of one core, %.1f us of processor time per message\n", floodedShare,
+                flood.posted ? floodedShare * seconds * 1e4 / flood.posted : 0.0);
+    std::printf("  ratio posted to / spinning thread: %.5f\n", Ratio(floodedShare, spinShare));
     if (quietShare > 0)
         std::printf("  ratio posted to / left alone: %.3f\n", Ratio(floodedShare, quietShare));
     else
@@ -263,7 +265,7 @@ void MeasureWaitingCpu(HWND saver, double seconds)
     std::printf("  spinning thread:  %7.3f %% of one core (what a busy thread reads)\n", spinShare);
     std::printf("  ratio timer thread / spinning thread: %.5f\n", Ratio(waitingShare, spinShare));
 
-    MeasureFloodedCpu(thread, threadId, seconds, waitingShare);
+    MeasureFloodedCpu(thread, threadId, seconds, waitingShare, spinShare);
     ScrStopTimer(saver);
     CloseHandle(thread);
 }
