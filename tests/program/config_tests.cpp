@@ -451,6 +451,18 @@ std::ptrdiff_t PositionInOutput(const std::vector<std::string> &output, const st
     return found == output.end() ? -1 : found - output.begin();
 }
 
+// Starts the saver full screen and waits for its first tick; its window,
+// or null when it did not get that far.
+HWND StartTickingSaver(ProgramDriver &program)
+{
+    if (!program.Start("/s"))
+        return nullptr;
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    if (!saver || !program.WaitForDebugOutput(Reported("tick 1")))
+        return nullptr;
+    return saver->handle;
+}
+
 TEST_F(ConfigProgram, ShiftOpensTheSheetOverASaverThatOffersItAndANewSensitivityReachesTheSaverAtOnce)
 {
     // "Normal", and the user allows active configuration. A change on the
@@ -459,21 +471,19 @@ TEST_F(ConfigProgram, ShiftOpensTheSheetOverASaverThatOffersItAndANewSensitivity
     ASSERT_TRUE(stored.Written());
 
     ProgramDriver program(ACTIVE_CONFIG_SAVER_PATH);
-    ASSERT_TRUE(program.Start("/s"));
-    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
-    ASSERT_TRUE(saver) << program.Report();
-    ASSERT_TRUE(program.WaitForDebugOutput(Reported("tick 1"))) << program.Report();
+    HWND window = StartTickingSaver(program);
+    ASSERT_TRUE(window) << program.Report();
 
     ASSERT_TRUE(driver::SendKeyPress(VK_SHIFT));
     auto sheet = program.WaitForMessageBox(brix::ConfigSheetCaption);
     ASSERT_TRUE(sheet) << program.Report();
     // Over the saver, which stays up: the sheet belongs to the framework's
     // hidden host, which the saver's window owns, and comes first in Z order.
-    EXPECT_TRUE(IsWindowVisible(saver->handle));
+    EXPECT_TRUE(IsWindowVisible(window));
     HWND host = GetWindow(sheet->Handle(), GW_OWNER);
     ASSERT_TRUE(host);
     EXPECT_FALSE(IsWindowVisible(host));
-    EXPECT_EQ(GetWindow(host, GW_OWNER), saver->handle);
+    EXPECT_EQ(GetWindow(host, GW_OWNER), window);
     const std::vector<driver::WindowInfo> windows = program.Windows();
     ASSERT_FALSE(windows.empty());
     EXPECT_EQ(windows.front().handle, sheet->Handle()) << driver::Describe(windows);
@@ -504,7 +514,7 @@ TEST_F(ConfigProgram, ShiftOpensTheSheetOverASaverThatOffersItAndANewSensitivity
     ASSERT_TRUE(program.WaitForDebugOutput(Reported("settings 0xE001: mouse threshold 400"))) << program.Report();
     ASSERT_TRUE(program.WaitForDebugOutput("Finished active config dialog")) << program.Report();
     EXPECT_TRUE(program.Running());
-    EXPECT_TRUE(IsWindowVisible(saver->handle));
+    EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(program.MessageBoxes().empty()) << program.Report();
 
     // 300 pixels to the right: beyond the old threshold, within the new one.
@@ -605,11 +615,8 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
     StoredSettingsScope stored({0, 0, 999999, 3, "----", 0, 1});
     ASSERT_TRUE(stored.Written());
     ProgramDriver program(ACTIVE_CONFIG_SAVER_PATH);
-    ASSERT_TRUE(program.Start("/s"));
-    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
-    ASSERT_TRUE(saver) << program.Report();
-    ASSERT_TRUE(program.WaitForDebugOutput(Reported("tick 1"))) << program.Report();
-    HWND window = saver->handle;
+    HWND window = StartTickingSaver(program);
+    ASSERT_TRUE(window) << program.Report();
 
     // At the saver: settings that the framework did not send, a had-enough
     // the timer did not post, a configuration nobody asked for, a second
