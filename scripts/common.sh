@@ -213,7 +213,7 @@ dusklit_wait_for() {
 dusklit_set_dpi() {
   local dpi=$1 mark=$WINEPREFIX/.dusklit-dpi
   case $dpi in
-    ''|*[!0-9]*) echo "not a DPI: $dpi" >&2; return 1 ;;
+    ''|*[!0-9]*|0*|?????*) echo "not a DPI: $dpi" >&2; return 1 ;;
   esac
   [ -f "$mark" ] && [ "$(cat "$mark")" = "$dpi" ] && return 0
   wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \

@@ -9,7 +9,7 @@
 # prefix ($BUILD_DIR/wineprefix-display, made once), whose LogPixels is set
 # to the DPI, under a Wine server of its own. --stand-ins lets the stand-in
 # MPR.DLL replace Wine's. Whatever this started is stopped when it ends;
-# the exit code is the program's (124 when it outlived
+# the exit code is the program's (124 when this run outlived
 # DUSKLIT_DISPLAY_TIMEOUT seconds, default 570, just under ctest's limit).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
@@ -32,7 +32,7 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 case $dpi in
-  ''|*[!0-9]*|0*) echo "on_display.sh: not a DPI: $dpi" >&2; exit 2 ;;
+  ''|*[!0-9]*|0*|?????*) echo "on_display.sh: not a DPI: $dpi" >&2; exit 2 ;;
 esac
 
 export WINEPREFIX=$DUSKLIT_DISPLAY_PREFIX
@@ -60,6 +60,9 @@ dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
 
+# The limit counts from this script's start: a first run makes the prefix.
+limit=$(( ${DUSKLIT_DISPLAY_TIMEOUT:-570} - SECONDS ))
+[ "$limit" -gt 10 ] || limit=10
 code=0
-timeout --kill-after=10 "${DUSKLIT_DISPLAY_TIMEOUT:-570}" wine "$@" || code=$?
+timeout --kill-after=10 "$limit" wine "$@" || code=$?
 exit "$code"

@@ -129,7 +129,7 @@ if [ -n "$display_run" ]; then
   dpis=(${DUSKLIT_DPI:-96})
   for dpi in "${dpis[@]}"; do
     case $dpi in
-      ''|*[!0-9]*|0*) echo "run.sh: not a DPI: $dpi" >&2; exit 2 ;;
+      ''|*[!0-9]*|0*|?????*) echo "run.sh: not a DPI: $dpi" >&2; exit 2 ;;
     esac
   done
   export WINEPREFIX=$DUSKLIT_DISPLAY_PREFIX
