@@ -185,6 +185,30 @@ typedef struct SaverCreateParams {
     LONG mode;  /* 0 full screen, 1 preview in a monitor control, 2 preview */
 } SaverCreateParams;
 
+/* The monitors a saver window covers. The full-screen window spans every
+ * monitor of the desktop (the virtual screen), and gets WM_SIZE when the
+ * desktop changes under it; a saver that wants one picture per monitor asks
+ * here, on WM_SIZE or its first tick. rect is in the window's client
+ * coordinates; primary marks the monitor with the taskbar and the
+ * desktop's origin. A preview, and the small DebugWindow, count as one
+ * primary monitor: their whole client area.
+ *
+ * Fills at most maxCount entries and returns how many monitors there are,
+ * which may be more; with maxCount 0 (monitors may then be NULL) it only
+ * counts. Returns 0 for a handle that is not a window.
+ *
+ *   ScrMonitor found[8];
+ *   int count = ScrGetMonitors(window, found, 8);
+ *   for (int i = 0; i < count && i < 8; ++i)
+ *       DrawSky(dc, &found[i].rect);
+ */
+typedef struct ScrMonitor {
+    RECT rect;    /* the monitor, in the window's client coordinates */
+    BOOL primary; /* the primary monitor */
+} ScrMonitor;
+
+int WINAPI ScrGetMonitors(HWND window, ScrMonitor *monitors, int maxCount);
+
 /* Host-window protocol: a host answers 0 to let the framework do it. */
 #define SCRHOST_CREATECONFIGPREVIEW 0x8064
 #define SCRHOST_CREATESYSPREVIEW    0x8065

@@ -1,8 +1,9 @@
 // The default saver procedure: when the saver ends (mouse, keys, clicks,
 // losing activation), the password before the full-screen window closes,
-// active configuration on request, the hidden cursor, swallowing system
-// commands that would start a second saver or close this one, the timer's
-// ticks, and the end of the run's message loop.
+// active configuration on request, the hidden cursor, following the
+// desktop when its monitors change, swallowing system commands that would
+// start a second saver or close this one, the timer's ticks, and the end
+// of the run's message loop.
 #include "saver/def_saver_proc.h"
 
 #include <cstdlib>
@@ -15,6 +16,7 @@
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"
+#include "saver/monitors.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/timer.h"
@@ -311,6 +313,19 @@ void OnMouseMove(const SaverWindow &w)
     PostClose(w.handle);
 }
 
+// A monitor came, went or changed size: the full-screen window follows the
+// virtual screen, still topmost and without taking the activation from
+// anyone, and the saver hears of its new size through WM_SIZE. A monitor
+// that goes can push the cursor onto one that stays; that is no input of
+// the user's, so the mouse is measured from where it is now.
+void OnDisplayChange(const SaverWindow &w)
+{
+    const RECT screen = VirtualScreenRect();
+    SetWindowPos(w.handle, HWND_TOPMOST, screen.left, screen.top, screen.right - screen.left,
+                 screen.bottom - screen.top, SWP_NOACTIVATE);
+    RestartMouseOrigin();
+}
+
 void OnButtonDown(const SaverWindow &w, UINT message)
 {
     const bool left = message == WM_LBUTTONDOWN;
@@ -418,6 +433,10 @@ bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LRESUL
     case WM_NCACTIVATE:
         if (!DebugWindowOn())
             OnDeactivate(w, wParam);
+        return false;
+    case WM_DISPLAYCHANGE:
+        if (!DebugWindowOn())
+            OnDisplayChange(w);
         return false;
     case WM_KEYDOWN:
         OnKeyDown(w, wParam);

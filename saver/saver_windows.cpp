@@ -3,6 +3,7 @@
 #include "dusklit.h"
 #include "monitor/library.h"
 #include "saver/create_params.h"
+#include "saver/monitors.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 
@@ -44,8 +45,10 @@ WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *classN
     return request;
 }
 
-// The full-screen window, or with DebugWindow a small ordinary window that
-// leaves the rest of the screen to the debugger.
+// The full-screen window covers every monitor (the virtual screen), so no
+// part of the desktop stays open under a locked saver. With DebugWindow it
+// is a small ordinary window, a sixth of the primary monitor at its
+// top-left corner, that leaves the rest of the screen to the debugger.
 WindowRequest SaverRequest(const char *className)
 {
     WindowRequest request;
@@ -53,14 +56,17 @@ WindowRequest SaverRequest(const char *className)
     request.record = NewSaverCreateParams(FullScreenMode);
     c.lpCreateParams = request.record;
     c.hInstance = ModuleInstance;
-    c.cx = GetSystemMetrics(SM_CXSCREEN);
-    c.cy = GetSystemMetrics(SM_CYSCREEN);
     if (CurrentPrefs.DebugWindow) {
-        c.cx /= 6;
-        c.cy /= 6;
+        c.cx = GetSystemMetrics(SM_CXSCREEN) / 6;
+        c.cy = GetSystemMetrics(SM_CYSCREEN) / 6;
         c.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
         c.dwExStyle = 0;
     } else {
+        const RECT screen = VirtualScreenRect();
+        c.x = screen.left;
+        c.y = screen.top;
+        c.cx = screen.right - screen.left;
+        c.cy = screen.bottom - screen.top;
         c.style = static_cast<LONG>(WS_POPUP | WS_VISIBLE);
         c.dwExStyle = WS_EX_TOPMOST;
     }

@@ -114,3 +114,110 @@ dusklit_start_wine_services() {
 dusklit_stop_wineserver() {
   wineserver -k 2>/dev/null || true
 }
+
+# The display runs (scripts/on_display.sh, and scripts/run.sh with
+# DUSKLIT_MONITORS or DUSKLIT_DPI) use a prefix of their own, so the DPI
+# they set never leaks into the tests of the main prefix, and a server of
+# their own on a private display.
+DUSKLIT_DISPLAY_PREFIX=$BUILD_DIR/wineprefix-display
+
+# Two monitors side by side, 1024x768 each: Xorg's dummy driver with a
+# second RandR output right of the first (Xvfb cannot place two monitors
+# apart). Wine sees them through the i386 XRandR and Xinerama libraries.
+# Starts on a free display number, exports DISPLAY, and returns once the
+# server lists both monitors; its config and log live in the build tree.
+dusklit_start_two_monitors() {
+  local dir=$BUILD_DIR/display
+  mkdir -p "$dir"
+  local config=$dir/xorg-dummy.conf
+  cat >"$config" <<'CONF'
+Section "Device"
+  Identifier "dusklit-dummy"
+  Driver "dummy"
+  VideoRam 256000
+EndSection
+Section "Monitor"
+  Identifier "dusklit-monitor"
+  HorizSync 5.0 - 1000.0
+  VertRefresh 5.0 - 200.0
+EndSection
+Section "Screen"
+  Identifier "dusklit-screen"
+  Device "dusklit-dummy"
+  Monitor "dusklit-monitor"
+  DefaultDepth 24
+  SubSection "Display"
+    Depth 24
+    Modes "1024x768"
+    Virtual 2048 768
+  EndSubSection
+EndSection
+CONF
+  local n=${DUSKLIT_DISPLAY_NUMBER:-160} attempt
+  # Another run may take a free number between our look and Xorg's start:
+  # then Xorg ends at once, and the next number is tried.
+  for attempt in 1 2 3 4 5; do
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xorg ":$n" -config "$config" -noreset -nolisten tcp -logfile "$dir/xorg-$n.log" \
+      </dev/null >/dev/null 2>&1 &
+    DUSKLIT_XORG_PID=$!
+    export DISPLAY=":$n"
+    if dusklit_wait_for "Xorg on $DISPLAY to answer" 300 \
+         sh -c 'xrandr >/dev/null 2>&1 || { kill -0 "$0" 2>/dev/null || exit 2; exit 1; }' "$DUSKLIT_XORG_PID"; then
+      break
+    fi
+    dusklit_stop_two_monitors
+    if [ "$attempt" = 5 ]; then
+      echo "Xorg did not start; see $dir/xorg-$n.log" >&2
+      return 1
+    fi
+    n=$((n + 1))
+  done
+  xrandr --addmode DUMMY1 1024x768 &&
+    xrandr --output DUMMY1 --mode 1024x768 --right-of DUMMY0 &&
+    dusklit_wait_for "two monitors on $DISPLAY" 100 \
+      sh -c 'xrandr --listmonitors 2>/dev/null | grep -qx "Monitors: 2"' || {
+    echo "the second monitor did not come up on $DISPLAY" >&2
+    dusklit_stop_two_monitors
+    return 1
+  }
+}
+
+dusklit_stop_two_monitors() {
+  if [ -n "${DUSKLIT_XORG_PID:-}" ]; then
+    kill "$DUSKLIT_XORG_PID" 2>/dev/null || true
+    wait "$DUSKLIT_XORG_PID" 2>/dev/null || true
+    DUSKLIT_XORG_PID=
+  fi
+}
+
+# Runs the command every tenth of a second until it succeeds (0), gives up
+# (2) or the tries run out (1 on each); says what it waited for on failure.
+dusklit_wait_for() {
+  local what=$1 tries=$2 status
+  shift 2
+  for _ in $(seq "$tries"); do
+    status=0
+    "$@" || status=$?
+    [ "$status" = 0 ] && return 0
+    [ "$status" = 2 ] && break
+    sleep 0.1
+  done
+  echo "gave up waiting for $what" >&2
+  return 1
+}
+
+# Gives the current prefix the DPI (Wine reads LogPixels when its server
+# starts, so the server must not be running). Only a change costs a start
+# of Wine; the prefix remembers what it was given last.
+dusklit_set_dpi() {
+  local dpi=$1 mark=$WINEPREFIX/.dusklit-dpi
+  case $dpi in
+    ''|*[!0-9]*|0*|?????*) echo "not a DPI: $dpi" >&2; return 1 ;;
+  esac
+  [ -f "$mark" ] && [ "$(cat "$mark")" = "$dpi" ] && return 0
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+    >/dev/null 2>&1 </dev/null
+  wineserver -w
+  echo "$dpi" >"$mark"
+}

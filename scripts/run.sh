@@ -10,6 +10,10 @@
 # framework's mode run for a moment, saves a screenshot of that, and ends
 # it; for /c or no switch it saves the configuration sheet and the About
 # box instead. The screenshots go to out/ (or $DUSKLIT_OUT_DIR).
+#
+# DUSKLIT_MONITORS=2 runs headless on two monitors side by side, and
+# DUSKLIT_DPI="96 144 192" once per DPI, the screenshots named after the
+# run (see below).
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -32,7 +36,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-if [ -n "${DISPLAY:-}" ]; then
+display_run=
+if [ -n "${DUSKLIT_MONITORS:-}" ] || [ -n "${DUSKLIT_DPI:-}" ]; then display_run=yes; fi
+
+if [ -n "${DISPLAY:-}" ] && [ -z "$display_run" ]; then
   dusklit_wine_prefix
   dusklit_install_standins
   dusklit_start_wineserver
@@ -49,57 +56,118 @@ if [ -n "${DISPLAY:-}" ]; then
   exit "$code"
 fi
 
+# One headless run on the display and prefix set up now: pictures named
+# NAME$1.png. Sets code to the run's exit code.
+headless_run() {
+  local suffix=$1
+  shift
+  mkdir -p "$out_dir"
+  # The example has no demo to answer: let it draw for a while, take one
+  # picture, and end it (stopping the Wine server ends every program of
+  # the prefix).
+  if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
+    wine "$program" "$@" &
+    local example_pid=$!
+    sleep "${DUSKLIT_EXAMPLE_SECONDS:-15}"
+    local shot=$out_dir/example$suffix.png
+    import -display "$DISPLAY" -window root "$shot" && echo "screenshot: $shot"
+    dusklit_stop_wineserver
+    wait "$example_pid" 2>/dev/null || true
+    code=0
+    return 0
+  fi
+  if [ ! -f "$runshot" ]; then
+    echo "run.sh: $runshot was not built (configure with DUSKLIT_BUILD_TESTS=ON)" >&2
+    code=1
+    return 0
+  fi
+
+  # dusklit_runshot says "shot NAME" when the screen is worth a picture and
+  # waits for one line back; its last line is "exit N".
+  local shots=() line shot
+  code=2
+  coproc RUNSHOT { WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$runshot" "$program" "$@" 2>&1; }
+  local runshot_pid=$RUNSHOT_PID
+  # Our own copies: bash drops the coproc's once it has ended.
+  exec {from_runshot}<&"${RUNSHOT[0]}" {to_runshot}>&"${RUNSHOT[1]}"
+  while IFS= read -r line <&"$from_runshot"; do
+    line=${line%$'\r'}
+    echo "runshot: $line"
+    case $line in
+      "shot "*)
+        shot="$out_dir/${line#shot }$suffix.png"
+        if import -display "$DISPLAY" -window root "$shot"; then
+          shots+=("$shot")
+        fi
+        echo ok >&"$to_runshot"
+        ;;
+      "exit "*)
+        code=${line#exit }
+        code=${code%% *}
+        break
+        ;;
+    esac
+  done
+  exec {from_runshot}<&- {to_runshot}>&-
+  wait "$runshot_pid" 2>/dev/null || true
+
+  for shot in "${shots[@]}"; do
+    echo "screenshot: $shot"
+  done
+}
+
+# DUSKLIT_MONITORS=2 runs on two monitors side by side, DUSKLIT_DPI (a
+# list, such as "96 144 192") once per DPI; both headless on a private
+# display, in the display prefix, with pictures named after the run
+# (example-2monitors.png, sheet-144.png).
+if [ -n "$display_run" ]; then
+  monitors=${DUSKLIT_MONITORS:-1}
+  case $monitors in
+    1|2) ;;
+    *) echo "run.sh: DUSKLIT_MONITORS must be 1 or 2" >&2; exit 2 ;;
+  esac
+  dpis=(${DUSKLIT_DPI:-96})
+  for dpi in "${dpis[@]}"; do
+    case $dpi in
+      ''|*[!0-9]*|0*|?????*) echo "run.sh: not a DPI: $dpi" >&2; exit 2 ;;
+    esac
+  done
+  export WINEPREFIX=$DUSKLIT_DISPLAY_PREFIX
+  cleanup() {
+    dusklit_stop_wineserver
+    dusklit_stop_two_monitors
+    dusklit_stop_xvfb
+  }
+  if [ "$monitors" = 2 ]; then
+    dusklit_start_two_monitors
+  else
+    dusklit_start_xvfb
+  fi
+  status=0
+  for dpi in "${dpis[@]}"; do
+    suffix=
+    [ "$monitors" = 2 ] && suffix=-2monitors
+    [ -n "${DUSKLIT_DPI:-}" ] && suffix=$suffix-$dpi
+    echo "run.sh: $monitors monitor(s) at $dpi DPI"
+    dusklit_wine_prefix
+    dusklit_set_dpi "$dpi"
+    dusklit_install_standins
+    dusklit_start_wineserver
+    dusklit_start_wine_services
+    headless_run "$suffix" "$@"
+    echo "exit code: $code"
+    [ "$status" = 0 ] && status=$code
+    # The next DPI needs a new Wine server.
+    dusklit_stop_wineserver
+  done
+  exit "$status"
+fi
+
 dusklit_start_xvfb
 dusklit_wine_prefix
 dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
-mkdir -p "$out_dir"
-# The example has no demo to answer: let it draw for a while, take one
-# picture, and end it (the cleanup stops every program of the prefix).
-if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
-  wine "$program" "$@" &
-  sleep "${DUSKLIT_EXAMPLE_SECONDS:-15}"
-  shot=$out_dir/example.png
-  import -display "$DISPLAY" -window root "$shot" && echo "screenshot: $shot"
-  exit 0
-fi
-if [ ! -f "$runshot" ]; then
-  echo "run.sh: $runshot was not built (configure with DUSKLIT_BUILD_TESTS=ON)" >&2
-  exit 1
-fi
-
-# dusklit_runshot says "shot NAME" when the screen is worth a picture and
-# waits for one line back; its last line is "exit N".
-shots=()
-code=2
-coproc RUNSHOT { WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$runshot" "$program" "$@" 2>&1; }
-runshot_pid=$RUNSHOT_PID
-# Our own copies: bash drops the coproc's once it has ended.
-exec {from_runshot}<&"${RUNSHOT[0]}" {to_runshot}>&"${RUNSHOT[1]}"
-while IFS= read -r line <&"$from_runshot"; do
-  line=${line%$'\r'}
-  echo "runshot: $line"
-  case $line in
-    "shot "*)
-      shot="$out_dir/${line#shot }.png"
-      if import -display "$DISPLAY" -window root "$shot"; then
-        shots+=("$shot")
-      fi
-      echo ok >&"$to_runshot"
-      ;;
-    "exit "*)
-      code=${line#exit }
-      code=${code%% *}
-      break
-      ;;
-  esac
-done
-exec {from_runshot}<&- {to_runshot}>&-
-wait "$runshot_pid" 2>/dev/null || true
-
-for shot in "${shots[@]}"; do
-  echo "screenshot: $shot"
-done
-echo "exit code: $code"
+headless_run "" "$@"
+[ "${DUSKLIT_PROGRAM:-brix}" = example ] || echo "exit code: $code"
 exit "$code"

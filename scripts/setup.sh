@@ -13,6 +13,11 @@ packages=(
   wine wine32:i386 wine64 fonts-wine
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libglu1-mesa:i386
   xvfb xauth x11-utils imagemagick xdotool
+  # Two monitors side by side for the display tests (scripts/on_display.sh):
+  # Xorg's dummy driver, xrandr to add the second output, and the 32-bit
+  # RandR and Xinerama libraries through which 32-bit Wine sees them.
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+  libxrandr2:i386 libxinerama1:i386
   python3
 )
 

@@ -1,16 +1,20 @@
 // Starfield: a screen saver built on Dusklit the way any author would
-// build one. Stars stream out of the middle of the screen; the saver's own
-// configuration page shows the same sky, live, inside a monitor picture.
+// build one. Stars stream out of the middle of every monitor, each monitor
+// with a sky of its own; the saver's own configuration page shows the same
+// sky, live, inside a monitor picture.
 //
 // Everything the framework offers comes through dusklit.h: ScrMain runs
 // the mode the command line asks for, SCRM_TIMER ticks drive the drawing,
 // SCRM_SETTINGSCHANGED tells the saver when the user changes a setting,
-// CreatePreview puts a preview into the page's monitor control, and
-// DefSaverProc does the rest (closing on input, the password, the timer).
+// ScrGetMonitors says where the monitors lie in the window, CreatePreview
+// puts a preview into the page's monitor control, and DefSaverProc does
+// the rest (closing on input, the password, the timer, following the
+// desktop when a monitor comes or goes).
 #include <windows.h>
 
 #include <cstdio>
 #include <map>
+#include <vector>
 
 #include "dusklit.h"
 #include "sky.h"
@@ -22,11 +26,19 @@ static_assert(STARFIELD_MONITOR_STYLE == (WS_CHILD | WS_VISIBLE | MS_PREVIEW),
 namespace {
 
 constexpr LRESULT FramePeriodMs = 40; // 25 pictures a second
+constexpr int MaxMonitors = 16;       // skies beyond these would be too small to see anyway
+
+// One sky per monitor, streaming out of that monitor's middle.
+struct MonitorSky {
+    Sky sky;
+    RECT rect; // the monitor, in the window's client coordinates
+};
 
 // One per saver window: a preview and the full-screen saver may run at
-// once, each with its own sky and picture.
+// once, each with its own skies and picture.
 struct StarfieldWindow {
-    Sky sky;
+    std::uint32_t seed = 0;         // the first sky's; the others follow from it
+    std::vector<MonitorSky> skies;  // empty until the monitors are known
     HDC picture = nullptr;      // off-screen copy of what the window shows
     HBITMAP bitmap = nullptr;
     HGDIOBJ oldBitmap = nullptr;
@@ -83,30 +95,61 @@ bool EnsurePicture(HWND window, StarfieldWindow &state)
     return true;
 }
 
-// Each star is a short streak from where it was to where it is now, a
-// little blue when far away and white when near.
-void DrawSky(StarfieldWindow &state)
+// Where the monitors lie in the window, asked again whenever the window's
+// size changes (the framework resizes the full-screen window when a
+// monitor comes or goes). A preview counts as one monitor, so it gets one
+// sky like the first monitor's. A sky whose monitor moved forgets its
+// streaks, which were drawn at the old place.
+void FindMonitors(HWND window, StarfieldWindow &state)
 {
-    HDC dc = state.picture;
-    PatBlt(dc, 0, 0, state.width, state.height, BLACKNESS);
-    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
-    for (Star &star : state.sky.stars) {
+    ScrMonitor found[MaxMonitors];
+    int count = ScrGetMonitors(window, found, MaxMonitors);
+    if (count > MaxMonitors)
+        count = MaxMonitors;
+    const int known = static_cast<int>(state.skies.size());
+    state.skies.resize(count);
+    for (int i = 0; i < count; ++i) {
+        MonitorSky &monitor = state.skies[i];
+        if (i >= known)
+            SeedSky(monitor.sky, state.seed + 7919u * static_cast<std::uint32_t>(i));
+        else if (EqualRect(&monitor.rect, &found[i].rect))
+            continue;
+        monitor.rect = found[i].rect;
+        for (Star &star : monitor.sky.stars)
+            star.lastX = star.lastY = -1;
+    }
+}
+
+// Each star is a short streak from where it was to where it is now, a
+// little blue when far away and white when near. A star is projected about
+// the middle of its own monitor and drawn only while it lies inside it.
+void DrawMonitorSky(HDC dc, MonitorSky &monitor)
+{
+    const RECT &area = monitor.rect;
+    for (Star &star : monitor.sky.stars) {
         int x, y, brightness;
-        if (!ProjectStar(star, state.width, state.height, x, y, brightness)) {
+        if (!ProjectStar(star, area.right - area.left, area.bottom - area.top, x, y, brightness)) {
             star.lastX = star.lastY = -1;
             continue;
         }
         SetDCPenColor(dc, RGB(brightness * 3 / 4, brightness * 7 / 8, brightness));
-        if (star.lastX < 0) {
-            SetPixel(dc, x, y, RGB(brightness, brightness, brightness));
-        } else {
-            MoveToEx(dc, star.lastX, star.lastY, nullptr);
-            LineTo(dc, x, y);
-            SetPixel(dc, x, y, RGB(brightness, brightness, brightness));
+        if (star.lastX >= 0) {
+            MoveToEx(dc, area.left + star.lastX, area.top + star.lastY, nullptr);
+            LineTo(dc, area.left + x, area.top + y);
         }
+        SetPixel(dc, area.left + x, area.top + y, RGB(brightness, brightness, brightness));
         star.lastX = x;
         star.lastY = y;
     }
+}
+
+void DrawSkies(StarfieldWindow &state)
+{
+    HDC dc = state.picture;
+    PatBlt(dc, 0, 0, state.width, state.height, BLACKNESS);
+    HGDIOBJ oldPen = SelectObject(dc, GetStockObject(DC_PEN));
+    for (MonitorSky &monitor : state.skies)
+        DrawMonitorSky(dc, monitor);
     SelectObject(dc, oldPen);
 }
 
@@ -125,7 +168,7 @@ void OnCreate(HWND window)
 {
     auto *state = new StarfieldWindow;
     // Different windows get different skies.
-    SeedSky(state->sky, GetTickCount() ^ static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window)));
+    state->seed = GetTickCount() ^ static_cast<std::uint32_t>(reinterpret_cast<UINT_PTR>(window));
     delete StateOf(window); // a second WM_CREATE, sent by another program
     States[window] = state;
 }
@@ -135,8 +178,11 @@ LRESULT OnTimer(HWND window)
     StarfieldWindow *state = StateOf(window);
     if (!state || !EnsurePicture(window, *state))
         return FramePeriodMs;
-    StepSky(state->sky);
-    DrawSky(*state);
+    if (state->skies.empty())
+        FindMonitors(window, *state);
+    for (MonitorSky &monitor : state->skies)
+        StepSky(monitor.sky);
+    DrawSkies(*state);
     HDC dc = GetDC(window);
     ShowPicture(window, dc, state);
     ReleaseDC(window, dc);
@@ -168,8 +214,16 @@ void OnSettingsChanged(HWND window, WPARAM code, LPARAM data)
         std::snprintf(line, sizeof line, "Starfield: settings changed, code 0x%04X\n", static_cast<unsigned>(code));
     }
     OutputDebugStringA(line);
+    if (StarfieldWindow *state = StateOf(window)) {
+        for (MonitorSky &monitor : state->skies)
+            WarpSky(monitor.sky);
+    }
+}
+
+void OnSize(HWND window)
+{
     if (StarfieldWindow *state = StateOf(window))
-        WarpSky(state->sky);
+        FindMonitors(window, *state);
 }
 
 void OnDestroy(HWND window)
@@ -188,6 +242,9 @@ LRESULT CALLBACK StarfieldProc(HWND window, UINT message, WPARAM wParam, LPARAM 
     case WM_CREATE:
         OnCreate(window);
         break; // DefSaverProc starts the ticks
+    case WM_SIZE:
+        OnSize(window);
+        break;
     case SCRM_TIMER:
         return OnTimer(window);
     case WM_ERASEBKGND:

@@ -102,6 +102,23 @@ inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriv
     return program.WaitForWindowOfClass(SaverClass);
 }
 
+// Starts brix.scr with the arguments where the display grants the demo's
+// full-screen mode (no question comes), gets past the demo with Escape
+// and returns the framework's full-screen saver window once it is shown.
+inline std::optional<driver::WindowInfo> StartSaverAfterFullScreenDemo(driver::ProgramDriver &program,
+                                                                       const std::string &arguments = "/s",
+                                                                       const driver::StartOptions &options = {})
+{
+    if (!program.Start(arguments, options))
+        return std::nullopt;
+    auto demo = program.WaitForWindow(
+        [](const driver::WindowInfo &w) { return w.className == DemoClass || w.IsDialog(); },
+        "the full-screen demo (or a message box instead)");
+    if (!demo || demo->className != DemoClass || !EndDemoWithEscape(program, *demo))
+        return std::nullopt;
+    return program.WaitForWindowOfClass(SaverClass);
+}
+
 // Waits, handling this thread's messages, for a visible window of the class
 // among the children of parent (a preview host, a previewer's area), as
 // long as the program runs; nothing when it ended or the wait ran out.

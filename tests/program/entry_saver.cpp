@@ -17,7 +17,13 @@
 //             answer 1; the rest goes to DefHostProc;
 //   DUSKLIT_TEST_ABOUT   when set, how AboutHook or the host's SCRHOST_ABOUT
 //                        answers instead ("9", "0" or "own");
-//   DUSKLIT_TEST_NEVER_PASSWORD  "1": NeverRequirePassword in the preferences.
+//   DUSKLIT_TEST_NEVER_PASSWORD  "1": NeverRequirePassword in the preferences;
+//   ENTRY_SAVER_MONITORS_KEY  a key under HKEY_CURRENT_USER: the full-screen
+//       saver window writes there, at WM_CREATE and at every WM_SIZE, the
+//       monitors ScrGetMonitors gives it as the REG_SZ "Monitors", one line
+//       per monitor ending in "\n", "left top right bottom primary" in
+//       client coordinates with primary 1 or 0, and counts the writes in
+//       the REG_DWORD "Updates".
 //
 // Every hook call and every host request is reported on the debug-output
 // channel as a line starting with "entry_saver: ".
@@ -40,7 +46,7 @@ HWND hostWindow = nullptr;
 
 std::string Variable(const char *name)
 {
-    char value[64] = {};
+    char value[260] = {};
     DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
     if (length == 0 || length >= sizeof value)
         return {};
@@ -175,6 +181,52 @@ HWND CreateHostWindow(HINSTANCE instance)
                            nullptr, instance, nullptr);
 }
 
+// The monitor list as the saver gets it, for a test to compare with the
+// system's. A thread hook sees the full-screen window's messages after its
+// procedure, whichever entry and hooks created it.
+std::string monitorsKey;
+DWORD monitorUpdates = 0;
+
+void WriteMonitors(HWND window)
+{
+    ScrMonitor found[16];
+    const int count = ScrGetMonitors(window, found, 16);
+    std::string text;
+    for (int i = 0; i < count && i < 16; ++i) {
+        char line[80];
+        std::snprintf(line, sizeof line, "%ld %ld %ld %ld %d\n", static_cast<long>(found[i].rect.left),
+                      static_cast<long>(found[i].rect.top), static_cast<long>(found[i].rect.right),
+                      static_cast<long>(found[i].rect.bottom), found[i].primary ? 1 : 0);
+        text += line;
+    }
+    HKEY key = nullptr;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, monitorsKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS) {
+        Report("cannot write monitors to %s", monitorsKey.c_str());
+        return;
+    }
+    ++monitorUpdates;
+    RegSetValueExA(key, "Monitors", 0, REG_SZ, reinterpret_cast<const BYTE *>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegSetValueExA(key, "Updates", 0, REG_DWORD, reinterpret_cast<const BYTE *>(&monitorUpdates),
+                   sizeof monitorUpdates);
+    RegCloseKey(key);
+}
+
+LRESULT CALLBACK WatchFullWindow(int code, WPARAM wParam, LPARAM lParam)
+{
+    const auto *sent = reinterpret_cast<const CWPRETSTRUCT *>(lParam);
+    if (code == HC_ACTION && (sent->message == WM_CREATE || sent->message == WM_SIZE)) {
+        char className[64] = {};
+        GetClassNameA(sent->hwnd, className, sizeof className);
+        const bool fullWindow = std::strcmp(className, "DummyScreenSaverClass") == 0 &&
+                                !(GetWindowLongA(sent->hwnd, GWL_STYLE) & WS_CHILD);
+        if (fullWindow && !(sent->message == WM_CREATE && sent->lResult == -1))
+            WriteMonitors(sent->hwnd);
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
@@ -192,6 +244,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         }
     }
 
+    monitorsKey = Variable("ENTRY_SAVER_MONITORS_KEY");
+    HHOOK monitorsHook = nullptr;
+    if (!monitorsKey.empty())
+        monitorsHook = SetWindowsHookExA(WH_CALLWNDPROCRET, WatchFullWindow, nullptr, GetCurrentThreadId());
+
     int result = 0;
     if (entry == "host") {
         hostWindow = CreateHostWindow(instance);
@@ -207,6 +264,8 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         result = ScrMainCallback(instance, answer == Answer::NotHandled ? nullptr : CreateWindowHook,
                                  PropertySheetHook, AboutHook, ChangePasswordHook);
     }
+    if (monitorsHook)
+        UnhookWindowsHookEx(monitorsHook);
     Report("end %d", result);
     return result;
 }

@@ -5,8 +5,14 @@
 // provider installed in the system directory, the password asked before
 // the saver may close, and impostors of the provider in the working
 // directory and beside the program never loaded.
+//
+// The TwoMonitors cases run on two monitors side by side instead
+// (program_saver_two_monitors): the saver covers both, hears input on
+// either, tells a saver the system's monitors and follows one removed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -268,6 +274,241 @@ TEST_F(PasswordProgram, ClosingAsksTheInstalledProviderAndOnlyTheRightPasswordEn
     EXPECT_EQ(working.Loaded(), std::vector<std::string>{});
 }
 
+#endif  // DUSKLIT_WITH_STANDINS
+
+// ---- Two monitors: the primary at (0,0)-(1024,768), the second right of it.
+
+const POINT OnSecondMonitor{1536, 384};
+
+RECT VirtualScreen()
+{
+    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+std::string Text(const RECT &rect)
+{
+    return std::to_string(rect.left) + " " + std::to_string(rect.top) + " " + std::to_string(rect.right) + " " +
+           std::to_string(rect.bottom);
+}
+
+struct MonitorLines {
+    POINT origin;
+    std::vector<std::string> lines;
+};
+
+BOOL CALLBACK AddMonitorLine(HMONITOR monitor, HDC, RECT *, LPARAM data)
+{
+    auto &list = *reinterpret_cast<MonitorLines *>(data);
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoA(monitor, &info)) {
+        OffsetRect(&info.rcMonitor, -list.origin.x, -list.origin.y);
+        list.lines.push_back(Text(info.rcMonitor) + ((info.dwFlags & MONITORINFOF_PRIMARY) ? " 1" : " 0"));
+    }
+    return TRUE;
+}
+
+// The system's monitors as a saver should be told them: "left top right
+// bottom primary" in the window's client coordinates, sorted.
+std::vector<std::string> SystemMonitorsIn(HWND window)
+{
+    MonitorLines list{{0, 0}, {}};
+    ClientToScreen(window, &list.origin);
+    EnumDisplayMonitors(nullptr, nullptr, AddMonitorLine, reinterpret_cast<LPARAM>(&list));
+    std::sort(list.lines.begin(), list.lines.end());
+    return list.lines;
+}
+
+// The device name of the monitor that is not the primary one.
+std::string SecondMonitorDevice()
+{
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof info;
+    HMONITOR monitor = MonitorFromPoint(OnSecondMonitor, MONITOR_DEFAULTTONULL);
+    if (!monitor || !GetMonitorInfoA(monitor, &info) || (info.dwFlags & MONITORINFOF_PRIMARY))
+        return {};
+    return info.szDevice;
+}
+
+// Takes the second monitor off the desktop, as a user unplugging it would,
+// and puts it back right of the primary one when asked or at the latest
+// when it goes, whatever the test's outcome.
+class SecondMonitorRemoved {
+public:
+    explicit SecondMonitorRemoved(std::string device) : device_(std::move(device))
+    {
+        removed_ = !device_.empty() && Place(0, 0);
+    }
+    ~SecondMonitorRemoved() { Restore(); }
+    SecondMonitorRemoved(const SecondMonitorRemoved &) = delete;
+    SecondMonitorRemoved &operator=(const SecondMonitorRemoved &) = delete;
+
+    bool Removed() const { return removed_; }
+    bool Restore()
+    {
+        if (removed_ && Place(1024, 768))
+            removed_ = false;
+        return !removed_;
+    }
+
+private:
+    bool Place(DWORD width, DWORD height)
+    {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof mode;
+        mode.dmFields = DM_POSITION | DM_PELSWIDTH | DM_PELSHEIGHT;
+        mode.dmPelsWidth = width;
+        mode.dmPelsHeight = height;
+        mode.dmPosition.x = width ? 1024 : 0;
+        mode.dmPosition.y = 0;
+        return ChangeDisplaySettingsExA(device_.c_str(), &mode, nullptr, CDS_UPDATEREGISTRY | CDS_NORESET,
+                                        nullptr) == DISP_CHANGE_SUCCESSFUL &&
+               ChangeDisplaySettingsExA(nullptr, nullptr, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL;
+    }
+
+    std::string device_;
+    bool removed_ = false;
+};
+
+class TwoMonitors : public SaverProgram {
+protected:
+    void SetUp() override
+    {
+        SaverProgram::SetUp();
+        ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "not on the two-monitor display";
+        ASSERT_EQ(Text(VirtualScreen()), Text(Both));
+    }
+
+    const RECT Both{0, 0, 2048, 768};
+};
+
+TEST_F(TwoMonitors, TheSaverCoversBothIsOnTopOnTheSecondAndAMoveThereEndsIt)
+{
+    BOOL scratch = FALSE;
+    SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, FALSE, &scratch, 0);
+    // The pointer rests on the second monitor: only a saver that covers it
+    // hears it move.
+    ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x, OnSecondMonitor.y));
+
+    ProgramDriver program(brix::ProgramPath());
+    auto saver = brix::StartSaverAfterFullScreenDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+    // The demo's mode is given back by now: both monitors again.
+    EXPECT_EQ(Text(VirtualScreen()), Text(Both));
+    EXPECT_EQ(Text(WindowRect(saver->handle)), Text(Both)) << driver::Describe(*saver);
+    EXPECT_EQ(GetAncestor(WindowFromPoint(OnSecondMonitor), GA_ROOT), saver->handle)
+        << driver::Describe(program.Windows());
+    EXPECT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(true));
+
+    Sleep(driver::Limit(1500));
+    ASSERT_TRUE(program.Running()) << program.Report();
+    ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x + 3, OnSecondMonitor.y + 2));
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+    EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
+    EXPECT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(false));
+}
+
+// entry_saver writes the monitor list its window gets into the key, at
+// creation and on every resize.
+TEST_F(TwoMonitors, ASaverIsToldTheSystemsMonitorsAndFollowsOneRemovedAndPutBack)
+{
+    const std::string key = "Software\\Dusklit Tests\\Monitors";
+    SavedKey keep(key);
+    DeleteKey(key);
+    struct Variables {
+        Variables(const std::string &key)
+        {
+            SetEnvironmentVariableA("DUSKLIT_TEST_ENTRY", "callback");
+            SetEnvironmentVariableA("DUSKLIT_TEST_ANSWER", "9");
+            SetEnvironmentVariableA("ENTRY_SAVER_MONITORS_KEY", key.c_str());
+        }
+        ~Variables()
+        {
+            for (const char *name : {"DUSKLIT_TEST_ENTRY", "DUSKLIT_TEST_ANSWER", "ENTRY_SAVER_MONITORS_KEY"})
+                SetEnvironmentVariableA(name, nullptr);
+        }
+    } variables(key);
+    auto told = [&] {
+        auto value = ReadValue(key, "Monitors");
+        std::vector<std::string> lines;
+        if (!value || value->type != REG_SZ)
+            return lines;
+        std::istringstream text(value->bytes.substr(0, value->bytes.find('\0')));
+        for (std::string line; std::getline(text, line);) {
+            if (!line.empty() && line.back() == '\r')
+                line.pop_back();
+            if (!line.empty())
+                lines.push_back(line);
+        }
+        std::sort(lines.begin(), lines.end());
+        return lines;
+    };
+    auto updates = [&] { return ReadDword(key, "Updates").value_or(0); };
+
+    ProgramDriver program(driver::WindowsPath(ENTRY_SAVER_PATH));
+    ASSERT_TRUE(program.Start("/s")) << program.Report();
+    auto saver = program.WaitForWindow([](const driver::WindowInfo &w) { return w.title == brix::SaverTitle; },
+                                       "the full-screen saver");
+    ASSERT_TRUE(saver) << program.Report();
+    EXPECT_EQ(Text(WindowRect(saver->handle)), Text(Both));
+    ASSERT_TRUE(PumpingWaitUntil([&] { return updates() > 0; }, driver::DefaultWaitMs)) << program.Report();
+    ASSERT_EQ(SystemMonitorsIn(saver->handle).size(), 2u);
+    EXPECT_EQ(told(), SystemMonitorsIn(saver->handle));
+
+    const DWORD before = updates();
+    SecondMonitorRemoved removed(SecondMonitorDevice());
+    ASSERT_TRUE(removed.Removed());
+    const RECT primary{0, 0, 1024, 768};
+    EXPECT_TRUE(PumpingWaitUntil([&] {
+        return Text(WindowRect(saver->handle)) == Text(primary) && updates() > before && told().size() == 1;
+    }, driver::DefaultWaitMs)) << Text(WindowRect(saver->handle)) << ", updates " << updates() << ", " << program.Report();
+    EXPECT_EQ(told(), SystemMonitorsIn(saver->handle));
+
+    const DWORD whileRemoved = updates();
+    ASSERT_TRUE(removed.Restore());
+    EXPECT_TRUE(PumpingWaitUntil([&] {
+        return Text(WindowRect(saver->handle)) == Text(Both) && updates() > whileRemoved && told().size() == 2;
+    }, driver::DefaultWaitMs)) << Text(WindowRect(saver->handle)) << ", updates " << updates() << ", " << program.Report();
+    EXPECT_EQ(told(), SystemMonitorsIn(saver->handle));
+
+    driver::PostKeyPress(saver->handle, 'K');
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+}
+
+#ifdef DUSKLIT_WITH_STANDINS
+class TwoMonitorsWithPassword : public PasswordProgram {};
+
+// The lock holds on the second monitor too: moving the pointer there asks
+// for the password, and only the password ends the saver.
+TEST_F(TwoMonitorsWithPassword, AMoveOnTheSecondMonitorAsksForThePassword)
+{
+    ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "not on the two-monitor display";
+    ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x, OnSecondMonitor.y));
+    ProgramDriver program(brix::ProgramPath());
+    auto saver = brix::StartSaverAfterFullScreenDemo(program, "/s");
+    ASSERT_TRUE(saver) << program.Report();
+    Sleep(driver::Limit(1000));
+    ASSERT_TRUE(program.Running()) << program.Report();
+
+    ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x + 4, OnSecondMonitor.y + 3));
+    auto box = program.WaitForMessageBox(STANDIN_VERIFY_CAPTION);
+    ASSERT_TRUE(box) << program.Report();
+    EXPECT_EQ(box->window.owner, saver->handle) << driver::Describe(box->window);
+    ASSERT_TRUE(TypeIntoPasswordBox(*box, Password)) << program.Report();
+    ASSERT_TRUE(program.Answer(*box, IDOK)) << program.Report();
+    EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_FALSE(program.EndedByDriver());
+}
 #endif  // DUSKLIT_WITH_STANDINS
 
 }  // namespace

@@ -1,13 +1,15 @@
 // The default saver procedure as a saver sees it: which input closes the
 // full-screen window and which does not, the password before closing,
-// active configuration, the system commands it swallows, previews, and
-// the end of the run loop.
+// active configuration, the system commands it swallows, previews, the
+// end of the run loop, and the desktop's monitors as the saver sees them.
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstring>
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "saver/def_saver_proc.h"
 #include "tests/saver/saver_harness.h"
@@ -538,6 +540,158 @@ TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
     TestSaver preview({}, parent.Handle());
     EXPECT_EQ(SendGeneralSettings(preview.Handle(), 9, 9, 0), 1);
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "a preview ignores settings";
+}
+
+RECT WindowRect(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+bool SameRect(const RECT &a, const RECT &b)
+{
+    return EqualRect(&a, &b) != FALSE;
+}
+
+RECT VirtualScreen()
+{
+    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
+    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
+}
+
+// A monitor added, removed or resized: the full-screen window covers the
+// new desktop, stays topmost and tells the saver its size; the cursor the
+// change moved is no input. A preview and the debug window stay put.
+TEST_F(DefSaver, TheFullWindowFollowsTheDesktopWhenItsDisplayChanges)
+{
+    PrefsScope prefs({});
+    PreviewHost parent; // first, so the saver stays the active window
+    std::vector<LPARAM> sizes;
+    const SaverHook sizeWatch = [&](HWND, UINT message, WPARAM, LPARAM lParam) -> std::optional<LRESULT> {
+        if (message == WM_SIZE)
+            sizes.push_back(lParam);
+        return std::nullopt;
+    };
+    TestSaver saver(sizeWatch);
+    SendGeneralSettings(saver.Handle(), 0, 0, 0);
+    ASSERT_TRUE(SetWindowPos(saver.Handle(), HWND_NOTOPMOST, 40, 30, 200, 100, SWP_NOACTIVATE));
+    sizes.clear();
+    SetCursorPos(310, 300); // where the change left the cursor
+    SendMessageA(saver.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    const RECT screen = VirtualScreen();
+    EXPECT_TRUE(SameRect(WindowRect(saver.Handle()), screen));
+    EXPECT_TRUE(GetWindowLongA(saver.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    ASSERT_FALSE(sizes.empty());
+    EXPECT_EQ(sizes.back(), MAKELPARAM(screen.right - screen.left, screen.bottom - screen.top));
+    EXPECT_FALSE(saver.ClosesAfter(WM_MOUSEMOVE)) << "the mouse counts from where the change left it";
+    EXPECT_TRUE(MovesAndCloses(saver, 311, 300));
+
+    TestSaver preview(sizeWatch, parent.Handle());
+    const RECT inside = WindowRect(preview.Handle());
+    sizes.clear();
+    SendMessageA(preview.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_TRUE(SameRect(WindowRect(preview.Handle()), inside));
+    EXPECT_TRUE(sizes.empty());
+
+    PrefsChange debugWindow;
+    debugWindow.DebugWindow = 1;
+    PrefsScope debug(debugWindow);
+    TestSaver small(sizeWatch);
+    const RECT before = WindowRect(small.Handle());
+    SendMessageA(small.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
+    EXPECT_TRUE(SameRect(WindowRect(small.Handle()), before));
+}
+
+BOOL CALLBACK ListMonitor(HMONITOR monitor, HDC, LPRECT rect, LPARAM data)
+{
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    GetMonitorInfoA(monitor, &info);
+    reinterpret_cast<std::vector<ScrMonitor> *>(data)->push_back(
+        {*rect, (info.dwFlags & MONITORINFOF_PRIMARY) ? TRUE : FALSE});
+    return TRUE;
+}
+
+// The system's monitors in screen coordinates, in the system's order.
+std::vector<ScrMonitor> SystemMonitors()
+{
+    std::vector<ScrMonitor> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, ListMonitor, reinterpret_cast<LPARAM>(&monitors));
+    return monitors;
+}
+
+// The monitors in a full window's client coordinates, as the system lists
+// them; one primary monitor for a preview and the debug window; and no
+// write outside what the caller offered, whatever it offered.
+TEST_F(DefSaver, MonitorListIsInClientCoordinatesAndStaysInsideTheBuffer)
+{
+    PrefsScope prefs({});
+    PreviewHost parent; // first, so the saver stays the active window
+    TestSaver saver;
+    ASSERT_TRUE(SetWindowPos(saver.Handle(), nullptr, 50, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE));
+    std::vector<ScrMonitor> system = SystemMonitors();
+    for (ScrMonitor &monitor : system)
+        OffsetRect(&monitor.rect, -50, -40); // the client area starts at (50, 40)
+    const int count = static_cast<int>(system.size());
+    ASSERT_EQ(count, GetSystemMetrics(SM_CMONITORS));
+
+    std::vector<ScrMonitor> found(count + 2);
+    const ScrMonitor guard = {{-7, -7, -7, -7}, 7};
+    found[count] = found[count + 1] = guard;
+    ASSERT_EQ(ScrGetMonitors(saver.Handle(), found.data(), count), count);
+    int primaries = 0;
+    for (int i = 0; i < count; ++i) {
+        EXPECT_TRUE(SameRect(found[i].rect, system[i].rect)) << "monitor " << i;
+        EXPECT_EQ(found[i].primary, system[i].primary) << "monitor " << i;
+        primaries += found[i].primary ? 1 : 0;
+    }
+    EXPECT_EQ(primaries, 1);
+    const RECT primaryAtOrigin = {-50, -40, GetSystemMetrics(SM_CXSCREEN) - 50, GetSystemMetrics(SM_CYSCREEN) - 40};
+    for (int i = 0; i < count; ++i) {
+        if (found[i].primary) {
+            EXPECT_TRUE(SameRect(found[i].rect, primaryAtOrigin));
+        }
+    }
+
+    // Short, empty, absent and negative buffers: the count, and nothing
+    // written beyond what was offered.
+    for (ScrMonitor &entry : found)
+        entry = guard;
+    EXPECT_EQ(ScrGetMonitors(saver.Handle(), found.data(), count - 1 > 0 ? count - 1 : 0), count);
+    EXPECT_EQ(ScrGetMonitors(saver.Handle(), found.data() + count, 0), count);
+    EXPECT_EQ(ScrGetMonitors(saver.Handle(), found.data() + count, -1), count);
+    EXPECT_EQ(ScrGetMonitors(saver.Handle(), nullptr, 0), count);
+    EXPECT_EQ(ScrGetMonitors(saver.Handle(), nullptr, 4), count);
+    for (int i = count > 0 ? count - 1 : 0; i < count + 2; ++i) {
+        EXPECT_EQ(std::memcmp(&found[i], &guard, sizeof guard), 0) << "entry " << i << " was written";
+    }
+
+    // Not windows: a null handle, a made-up number, a window that is gone.
+    HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+    DestroyWindow(gone);
+    for (HWND bogus : {HWND(nullptr), reinterpret_cast<HWND>(0x1234), gone}) {
+        found[0] = guard;
+        EXPECT_EQ(ScrGetMonitors(bogus, found.data(), count), 0);
+        EXPECT_EQ(std::memcmp(&found[0], &guard, sizeof guard), 0);
+    }
+
+    TestSaver preview({}, parent.Handle());
+    RECT client = {};
+    GetClientRect(preview.Handle(), &client);
+    found[1] = guard;
+    ASSERT_EQ(ScrGetMonitors(preview.Handle(), found.data(), 1), 1);
+    EXPECT_TRUE(SameRect(found[0].rect, client));
+    EXPECT_TRUE(found[0].primary);
+    EXPECT_EQ(std::memcmp(&found[1], &guard, sizeof guard), 0);
+
+    PrefsChange debugWindow;
+    debugWindow.DebugWindow = 1;
+    PrefsScope debug(debugWindow);
+    ASSERT_EQ(ScrGetMonitors(saver.Handle(), found.data(), 1), 1);
+    GetClientRect(saver.Handle(), &client);
+    EXPECT_TRUE(SameRect(found[0].rect, client)) << "the debug window stands for one screen";
+    EXPECT_TRUE(found[0].primary);
 }
 
 TEST_F(DefSaver, UnknownSaverMessagesGetDefaultProcessing)

@@ -64,6 +64,8 @@ void DescribeWindow(HWND window, const CREATESTRUCTA *create)
     Report["topmost"] = (GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "yes" : "no";
     RECT rect = {};
     GetWindowRect(window, &rect);
+    Report["left"] = std::to_string(rect.left);
+    Report["top"] = std::to_string(rect.top);
     Report["width"] = Number(static_cast<unsigned long>(rect.right - rect.left));
     Report["height"] = Number(static_cast<unsigned long>(rect.bottom - rect.top));
     Report["parent"] = Number(static_cast<unsigned long>(reinterpret_cast<ULONG_PTR>(GetParent(window))));
@@ -128,6 +130,7 @@ HWND CALLBACK RefusingCreateHook(int mode, CREATESTRUCTA *create)
     Report["hook_class"] = create->lpszClass;
     Report["hook_title"] = create->lpszName;
     Report["hook_size"] = std::to_string(create->cx) + "x" + std::to_string(create->cy);
+    Report["hook_origin"] = std::to_string(create->x) + "," + std::to_string(create->y);
     delete static_cast<SaverCreateParams *>(create->lpCreateParams);
     return nullptr;
 }
@@ -152,16 +155,19 @@ INT_PTR CALLBACK ChangePasswordHookAnswer(HWND)
 }
 
 // A host window that creates previews itself when asked the second time,
-// and lets every other request fall back to the framework.
+// and the full-screen window when asked the first time, and lets every
+// other request fall back to the framework.
 std::vector<UINT> HostRequests;
 
 LRESULT CALLBACK PreviewMakingHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message >= SCRHOST_CREATECONFIGPREVIEW && message <= SCRHOST_CHANGEPASSWORD)
         HostRequests.push_back(message);
-    if (message == SCRHOST_CREATEPREVIEW) {
+    if (message == SCRHOST_CREATEPREVIEW || message == SCRHOST_CREATEFULL) {
         auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam);
         Report["host_mode"] = std::to_string(wParam);
+        Report["host_rect"] = std::to_string(create->x) + "," + std::to_string(create->y) + " " +
+                              std::to_string(create->cx) + "x" + std::to_string(create->cy);
         HWND made = CreateWindowExA(create->dwExStyle, create->lpszClass, create->lpszName,
                                     static_cast<DWORD>(create->style), create->x, create->y, create->cx, create->cy,
                                     create->hwndParent, create->hMenu, create->hInstance, create->lpCreateParams);
@@ -292,8 +298,15 @@ TEST(Entry, SaverSwitchRunsATopmostFullScreenWindow)
     EXPECT_EQ(run.report["style"], Decimal(WS_POPUP | WS_VISIBLE));
     EXPECT_EQ(run.report["exstyle"], Decimal(WS_EX_TOPMOST));
     EXPECT_EQ(run.report["topmost"], "yes");
-    EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN)));
-    EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN)));
+    // Every monitor: the virtual screen, which is the screen when there is one.
+    EXPECT_EQ(run.report["left"], std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)));
+    EXPECT_EQ(run.report["top"], std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)));
+    EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXVIRTUALSCREEN)));
+    EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    if (GetSystemMetrics(SM_CMONITORS) == 1) {
+        EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN)));
+        EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN)));
+    }
     EXPECT_EQ(run.report["parent"], "0");
     EXPECT_EQ(run.report["mode"], "0");
 }
@@ -360,7 +373,9 @@ TEST(Entry, CallbackHookThatCreatesNothingEndsWithTwo)
     EXPECT_EQ(run.report["hook_class"], "DummyScreenSaverClass");
     EXPECT_EQ(run.report["hook_title"], "SaverWindow");
     EXPECT_EQ(run.report["hook_size"],
-              Decimal(GetSystemMetrics(SM_CXSCREEN)) + "x" + Decimal(GetSystemMetrics(SM_CYSCREEN)));
+              Decimal(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" + Decimal(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    EXPECT_EQ(run.report["hook_origin"], std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + "," +
+                                             std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)));
 }
 
 // The hook's window came with the hook's own parameter; later the
@@ -419,6 +434,9 @@ TEST(Entry, DebugWindowIsASixthOfTheScreenOverlappedAndNotTopmost)
     // The system adds an edge to an overlapped window; topmost it is not.
     EXPECT_EQ(std::stoul(run.report["exstyle"]) & ~static_cast<unsigned long>(WS_EX_WINDOWEDGE), 0u);
     EXPECT_EQ(run.report["topmost"], "no");
+    EXPECT_EQ(run.report["left"], "0");
+    EXPECT_EQ(run.report["top"], "0");
+    // A sixth of the primary monitor, however many there are.
     EXPECT_EQ(run.report["width"], Decimal(GetSystemMetrics(SM_CXSCREEN) / 6));
     EXPECT_EQ(run.report["height"], Decimal(GetSystemMetrics(SM_CYSCREEN) / 6));
     if (GetSystemMetrics(SM_CXSCREEN) == 1024 && GetSystemMetrics(SM_CYSCREEN) == 768) {
@@ -435,6 +453,15 @@ TEST(Entry, AHostThatMakesThePreviewIsNeverAskedToCreateTheWindow)
     EXPECT_EQ(run.report["host_requests"],
               Decimal(SCRHOST_CREATESYSPREVIEW) + " " + Decimal(SCRHOST_CREATEPREVIEW));
     EXPECT_EQ(run.exitCode, 2u) << "the preview's end ends the loop";
+
+    ChildRun full = RunScenario("host", "/s");
+    EXPECT_EQ(full.report["host_requests"], Decimal(SCRHOST_CREATEFULL));
+    EXPECT_EQ(full.report["host_mode"], "0");
+    EXPECT_EQ(full.report["host_rect"],
+              std::to_string(GetSystemMetrics(SM_XVIRTUALSCREEN)) + "," +
+                  std::to_string(GetSystemMetrics(SM_YVIRTUALSCREEN)) + " " +
+                  Decimal(GetSystemMetrics(SM_CXVIRTUALSCREEN)) + "x" + Decimal(GetSystemMetrics(SM_CYVIRTUALSCREEN)));
+    EXPECT_EQ(full.exitCode, 2u) << "the host's window closed and ended the loop";
 
     ChildRun password = RunScenario("host", "/a");
     EXPECT_EQ(password.exitCode, 1u) << "the host changed the password";
