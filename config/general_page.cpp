@@ -37,6 +37,44 @@ const int SensitivityCount = sizeof SensitivityEntries / sizeof SensitivityEntri
 const int WaitRow[] = {IDC_WAIT_LABEL, IDC_PASSWORD_DELAY, IDC_PASSWORD_DELAY_ARROWS, IDC_PASSWORD_DELAY_UNIT,
                        IDC_PASSWORD_DELAY_TAIL};
 
+// The sheet makes room for its pages in the dialog units of its own font,
+// while the page lays its controls out in those of its own. At 96 DPI the
+// two agree; at other DPIs the fonts' heights round apart (at 144 DPI the
+// room comes out 20 pixels short and the check boxes at the bottom are
+// cut). So once the sheet has placed the page, it grows by what the page
+// needs beyond that room: the tab control and the pages with it, while the
+// buttons below move along. Where the room suffices nothing changes.
+void GiveThePageItsRoom(HWND page)
+{
+    HWND sheet = GetParent(page);
+    RECT needed = {0, 0, GENERAL_PAGE_WIDTH, GENERAL_PAGE_HEIGHT};
+    RECT given;
+    if (!sheet || !MapDialogRect(page, &needed) || !GetClientRect(page, &given))
+        return;
+    const int dx = needed.right > given.right ? needed.right - given.right : 0;
+    const int dy = needed.bottom > given.bottom ? needed.bottom - given.bottom : 0;
+    if (!dx && !dy)
+        return;
+    const UINT quietly = SWP_NOZORDER | SWP_NOACTIVATE;
+    HWND tabs = PropSheet_GetTabControl(sheet);
+    for (HWND child = GetWindow(sheet, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT at;
+        GetWindowRect(child, &at);
+        MapWindowPoints(nullptr, sheet, reinterpret_cast<POINT *>(&at), 2);
+        char kind[16] = "";
+        GetClassNameA(child, kind, sizeof kind);
+        if (child == tabs || lstrcmpA(kind, "#32770") == 0)
+            SetWindowPos(child, nullptr, 0, 0, at.right - at.left + dx, at.bottom - at.top + dy,
+                         quietly | SWP_NOMOVE);
+        else
+            SetWindowPos(child, nullptr, at.left + dx, at.top + dy, 0, 0, quietly | SWP_NOSIZE);
+    }
+    RECT outer;
+    GetWindowRect(sheet, &outer);
+    SetWindowPos(sheet, nullptr, 0, 0, outer.right - outer.left + dx, outer.bottom - outer.top + dy,
+                 quietly | SWP_NOMOVE);
+}
+
 // Any program can write the page's DWLP_USER slot: only the settings the
 // configuration host issued for its sheet are used.
 GeneralDialog *SettingsOf(HWND page)
@@ -276,6 +314,7 @@ BOOL OnNotify(HWND page, LPARAM lParam)
     switch (header->code) {
     case PSN_SETACTIVE:
         ScrTrace("Dusklit: GeneralDlgProc: PSN_SETACTIVE - nothing much");
+        GiveThePageItsRoom(page);
         return TRUE;
     case PSN_KILLACTIVE:
         ScrTrace("Dusklit: GeneralDlgProc: PSN_KILLACTIVE - Validating. Everything is OK");

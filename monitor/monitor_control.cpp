@@ -15,6 +15,10 @@ static_assert(MS_TYPEMASK == MonitorTypeMask && MS_PREVIEW == MonitorTypePreview
                   MS_CORNERS == MonitorTypeCorners && MS_CORNERMASK == CornerFieldsMask,
               "the public style names and the control's decoding agree");
 
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3 // for headers older than Windows 10 1703
+#endif
+
 namespace {
 
 const char ScreenWindowTitle[] = "Monitor window";
@@ -22,6 +26,15 @@ const char ScreenWindowTitle[] = "Monitor window";
 // A dialog template places the control with a size in dialog units; the
 // picture has a size in pixels. The control keeps the template's centre
 // and takes the picture's size.
+//
+// At every DPI the picture keeps its size in pixels, centred there, rather
+// than growing with the dialog. Its bitmaps are 16-colour pixel art with
+// one-pixel edges that any scale but a whole multiple would smear or step
+// unevenly (144 DPI is 150 %); the corner squares, the screen area and a
+// preview's window inside it are pixel rectangles that clicks and savers
+// rely on, and stay exactly where they are; and since the dialog grows
+// with the DPI while the picture does not, the picture never reaches into
+// the texts around it at a higher DPI than 96.
 void FitToPicture(HWND control)
 {
     RECT bounds;
@@ -94,6 +107,12 @@ LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LP
         return 0;
     case WM_LBUTTONDOWN:
         OpenCornerMenuAt(window, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
+        return 0;
+    case WM_DPICHANGED_AFTERPARENT:
+        // A per-monitor aware dialog that moves to a monitor of another DPI
+        // has just rescaled its controls, this one among them: it takes
+        // the picture's size again about its new centre.
+        FitToPicture(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

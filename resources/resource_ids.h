@@ -21,6 +21,8 @@
 #define IDD_SAVER_ABOUT   2004 /* supplied by a saver: its own About box */
 #define IDD_CONFIG_HOST   3600
 #define IDD_GENERAL_PAGE  3601
+#define GENERAL_PAGE_WIDTH  237 /* the General page's size in its dialog units */
+#define GENERAL_PAGE_HEIGHT 220
 #define IDD_ABOUT         3602
 
 /* Controls of the hidden configuration host (3600) and the About box (3602) */

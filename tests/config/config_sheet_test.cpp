@@ -14,6 +14,7 @@
 #include "resource_ids.h"
 #include "saver/run_state.h"
 #include "tests/config/sheet_harness.h"
+#include "tests/support/layout_check.h"
 
 namespace {
 
@@ -224,10 +225,13 @@ TEST_F(ConfigSheet, ForeignMessagesAndSlotsNeitherCrashNorFoolTheSheet)
 }
 
 // Without a page of the saver's the sheet has the General page alone;
-// "&About" sits in its system menu and opens the library's About box.
+// "&About" sits in its system menu and opens the library's About box. At
+// the DPI this runs at, the sheet, its page and the box show every text
+// whole, with nothing clipped or overlapping.
 TEST_F(ConfigSheet, AboutItemOpensTheAboutBox)
 {
     struct {
+        std::string sheetLayout = "unread", pageLayout = "unread", aboutLayout = "unread";
         int pages = 0;
         std::string item, separatorText;
         UINT separatorState = 0;
@@ -247,11 +251,14 @@ TEST_F(ConfigSheet, AboutItemOpensTheAboutBox)
         seen.separatorText = MenuItemText(menu, 1);
         seen.subclassed = GetWindowLongPtrA(sheet, GWLP_WNDPROC) == reinterpret_cast<LONG_PTR>(SheetSubclassProc);
         seen.ownProcKept = GetWindowLongPtrA(SheetHost(sheet), DWLP_USER) != 0;
+        seen.sheetLayout = LayoutFaults(sheet);
+        seen.pageLayout = LayoutFaults(SheetCurrentPage(sheet));
 
         PostMessageA(sheet, WM_SYSCOMMAND, IDM_ABOUT, 0);
         seen.about = user.WaitForDialog("About Dusklit", IDC_ABOUT_GROUP);
         seen.aboutOwner = GetWindow(seen.about, GW_OWNER);
         seen.aboutGroup = WindowText(GetDlgItem(seen.about, IDC_ABOUT_GROUP));
+        seen.aboutLayout = LayoutFaults(seen.about);
         user.Press(seen.about, IDOK);
         seen.aboutClosed = user.WaitFor([&] { return !IsWindow(seen.about); });
         user.Press(sheet, IDCANCEL);
@@ -266,6 +273,9 @@ TEST_F(ConfigSheet, AboutItemOpensTheAboutBox)
     EXPECT_EQ(seen.aboutOwner, sheetSeen);
     EXPECT_EQ(seen.aboutGroup, "Dusklit v1.5s");
     EXPECT_TRUE(seen.aboutClosed);
+    EXPECT_EQ(seen.sheetLayout, "");
+    EXPECT_EQ(seen.pageLayout, "");
+    EXPECT_EQ(seen.aboutLayout, "");
 }
 
 TEST_F(ConfigSheet, NoAboutLeavesMenuAndProcedureAlone)

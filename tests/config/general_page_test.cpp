@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <memory>
@@ -24,6 +25,7 @@
 #include "saver/issued.h"
 #include "standins/standin_registry.h"
 #include "tests/support/help_viewer.h"
+#include "tests/support/layout_check.h"
 #include "tests/support/message_box_watch.h"
 #include "tests/support/registry_scope.h"
 #include "tests/support/standins.h"
@@ -495,6 +497,40 @@ TEST_F(GeneralPage, OptionalSwitchesFollowTheSaversPrefs)
     Click(IDC_ACTIVE_CONFIG);
     EXPECT_EQ(Stored(ActiveConfigName), 0u);
     EXPECT_EQ(ProviderCalls(), 2u);
+}
+
+// At the DPI this runs at, in both of the page's forms (without the System
+// Agent, with the Wait row and Mute Sound; with the Agent, the password
+// policy and active configuration), every text is shown whole and nothing
+// reaches out of the page or into another control. The monitor picture
+// keeps its pixel size, centred where the template puts the control
+// (20 x 20 units at 108, 82).
+TEST_F(GeneralPage, LaidOutWithinThePageAtThisDpi)
+{
+    for (const bool agent : {false, true}) {
+        WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, agent);
+        WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, agent);
+        SetPrefs([&](ScrPrefs &prefs) {
+            prefs.AlwaysRequirePassword = agent;
+            prefs.ActiveConfig = agent;
+        });
+        ASSERT_NO_FATAL_FAILURE(Open());
+        EXPECT_EQ(Shown(IDC_AGENT_TEXT), agent);
+        EXPECT_EQ(Shown(IDC_PASSWORD_POLICY), agent);
+        EXPECT_EQ(LayoutFaults(page_), "") << "agent " << agent;
+        EXPECT_EQ(LayoutFaults(sheet_), "") << "agent " << agent;
+
+        RECT placed;
+        GetWindowRect(Item(IDC_CORNERS), &placed);
+        MapWindowPoints(nullptr, page_, reinterpret_cast<POINT *>(&placed), 2);
+        RECT laidOut = {108, 82, 128, 102};
+        MapDialogRect(page_, &laidOut);
+        EXPECT_EQ(placed.right - placed.left, 184);
+        EXPECT_EQ(placed.bottom - placed.top, 170);
+        EXPECT_LE(std::abs(placed.left + placed.right - laidOut.left - laidOut.right), 2);
+        EXPECT_LE(std::abs(placed.top + placed.bottom - laidOut.top - laidOut.bottom), 2);
+        Press(PSBTN_CANCEL);
+    }
 }
 
 // A corner chosen on the monitor picture is stored at once and the

@@ -12,6 +12,10 @@
 #include "tests/monitor/message_boxes.h"
 #include "tests/support/message_pump.h"
 
+#ifndef WM_DPICHANGED_AFTERPARENT
+#define WM_DPICHANGED_AFTERPARENT 0x02E3
+#endif
+
 namespace {
 
 constexpr DWORD ChildVisible = WS_CHILD | WS_VISIBLE;
@@ -57,6 +61,20 @@ TEST(MonitorPlacement, TakesThePictureSizeAboutItsCentre)
         Monitor monitor(ChildVisible | MS_PREVIEW, at.x, at.y, 184, 170);
         ExpectPlacement(monitor.Placement(), at.x, at.y, "already 184 x 170");
     }
+    // A per-monitor aware dialog moved from 96 to 144 DPI scales its
+    // controls by half again and then tells them: the picture keeps its
+    // pixels about the new centre (15 + 276 / 2, 15 + 255 / 2) = (153, 142),
+    // the preview's screen window with it. Told again, it stays.
+    Monitor moved(ChildVisible | MS_PREVIEW, 10, 10, 184, 170);
+    MoveWindow(moved.Handle(), 15, 15, 276, 255, FALSE);
+    for (int round = 0; round < 2; ++round) {
+        SendMessageA(moved.Handle(), WM_DPICHANGED_AFTERPARENT, 0, 0);
+        ExpectPlacement(moved.Placement(), 61, 57, "rescaled with its dialog");
+    }
+    RECT screen;
+    GetWindowRect(GetWindow(moved.Handle(), GW_CHILD), &screen);
+    MapWindowPoints(nullptr, moved.Handle(), reinterpret_cast<POINT *>(&screen), 2);
+    EXPECT_TRUE(EqualRect(&screen, &ScreenArea));
 }
 
 // Watches a control's corner menus from inside the menu's own loop: the

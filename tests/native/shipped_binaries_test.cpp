@@ -242,6 +242,39 @@ void ExpectStrippedWithDebugLink(const std::string &path, const PeImage &image)
     EXPECT_TRUE(debug.Valid() && debug.FindSection(".debug_info")) << path << ".debug holds no DWARF";
 }
 
+// The text of the first element of that name in the manifest whose opening
+// tag carries exactly that namespace, or "(none)". The loader ignores a
+// DPI setting in any other namespace or outside the asm.v3 application's
+// windowsSettings.
+std::string SettingText(const std::string &manifest, const std::string &name, const char *ns)
+{
+    const std::string settings = "<application xmlns=\"urn:schemas-microsoft-com:asm.v3\">";
+    const std::size_t start = manifest.find(settings);
+    const std::size_t inside = manifest.find("<windowsSettings>", start);
+    const std::size_t end = manifest.find("</windowsSettings>", inside);
+    if (start == std::string::npos || inside == std::string::npos || end == std::string::npos)
+        return "(none)";
+    const std::string open = "<" + name + " xmlns=\"" + ns + "\">";
+    const std::size_t at = manifest.find(open, inside);
+    const std::size_t close = manifest.find("</" + name + ">", at);
+    if (at == std::string::npos || close == std::string::npos || close > end)
+        return "(none)";
+    return manifest.substr(at + open.size(), close - at - open.size());
+}
+
+// Per-monitor version 2 where the system knows it; system-aware wherever
+// it does not. Version 1 would leave every dialog at its first monitor's
+// scale, so it must not come before System in the list, nor be what
+// dpiAware says ("true/pm", "per monitor").
+void ExpectDpiAwareness(const std::string &path, const std::string &manifest)
+{
+    EXPECT_EQ(SettingText(manifest, "dpiAware", "http://schemas.microsoft.com/SMI/2005/WindowsSettings"), "true")
+        << path;
+    EXPECT_EQ(SettingText(manifest, "dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings"),
+              "PerMonitorV2, System")
+        << path;
+}
+
 void ExpectManifest(const std::string &path, const PeImage &image)
 {
     ASSERT_GT(image.DirectorySize(ResourceDirectory), 0u) << path << ": no resources";
@@ -256,6 +289,7 @@ void ExpectManifest(const std::string &path, const PeImage &image)
                                "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})  // 10 and 11
         EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + system + "\"/>"), std::string::npos)
             << path << ": " << system;
+    ExpectDpiAwareness(path, manifest);
 }
 
 void CheckShipped(const char *joined, bool program)
