@@ -76,11 +76,13 @@ dusklit_install_standins() {
   done
 }
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a free display number and exports DISPLAY. The screen is
+# 1024x768 unless a size (WIDTHxHEIGHT) is given.
 dusklit_start_xvfb() {
+  local size=${1:-1024x768}
   local n=${DUSKLIT_DISPLAY_NUMBER:-77}
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp >/dev/null 2>&1 &
   DUSKLIT_XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do
@@ -210,6 +212,14 @@ dusklit_wait_for() {
 # Gives the current prefix the DPI (Wine reads LogPixels when its server
 # starts, so the server must not be running). Only a change costs a start
 # of Wine; the prefix remembers what it was given last.
+# The screen a display of this DPI has: the 1024x768 screen at 96 DPI,
+# the same physical size at the higher DPI (1536x1152 at 144, 2048x1536 at
+# 192), as a real high-DPI screen is. At 192 DPI a 1024x768 screen could
+# not hold the configuration sheet.
+dusklit_screen_for_dpi() {
+  echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
+}
+
 dusklit_set_dpi() {
   local dpi=$1 mark=$WINEPREFIX/.dusklit-dpi
   case $dpi in

@@ -4,7 +4,8 @@
 #
 #   scripts/on_display.sh [--monitors=1|2] [--dpi=96|144|192] [--stand-ins] -- program [args...]
 #
-# One monitor is Xvfb at 1024x768; two are the Xorg dummy pair (see
+# One monitor is Xvfb, 1024x768 at 96 DPI and the same physical size at
+# another DPI (dusklit_screen_for_dpi); two are the Xorg dummy pair (see
 # dusklit_start_two_monitors). The program runs in the build tree's display
 # prefix ($BUILD_DIR/wineprefix-display, made once), whose LogPixels is set
 # to the DPI, under a Wine server of its own. --stand-ins lets the stand-in
@@ -52,7 +53,7 @@ trap 'exit 143' TERM INT HUP
 if [ "$monitors" = 2 ]; then
   dusklit_start_two_monitors
 else
-  dusklit_start_xvfb
+  dusklit_start_xvfb "$(dusklit_screen_for_dpi "$dpi")"
 fi
 dusklit_wine_prefix
 dusklit_set_dpi "$dpi"

@@ -138,13 +138,15 @@ if [ -n "$display_run" ]; then
     dusklit_stop_two_monitors
     dusklit_stop_xvfb
   }
-  if [ "$monitors" = 2 ]; then
-    dusklit_start_two_monitors
-  else
-    dusklit_start_xvfb
-  fi
+  # Two monitors stay 1024x768 each at every DPI; one monitor gets the
+  # screen of its DPI, a new one for each.
+  [ "$monitors" = 2 ] && dusklit_start_two_monitors
   status=0
   for dpi in "${dpis[@]}"; do
+    if [ "$monitors" = 1 ]; then
+      dusklit_stop_xvfb
+      dusklit_start_xvfb "$(dusklit_screen_for_dpi "$dpi")"
+    fi
     suffix=
     [ "$monitors" = 2 ] && suffix=-2monitors
     [ -n "${DUSKLIT_DPI:-}" ] && suffix=$suffix-$dpi
