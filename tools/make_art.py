@@ -9,8 +9,8 @@ writes, for the resource script resources/dusklit.rc:
     mark_default.bmp  bitmap 3011: corner mark "Default", an empty raised square
     mark_now.bmp      bitmap 3012: corner mark "Now", the square with a tick
     mark_never.bmp    bitmap 3013: corner mark "Never", the square with a red dot
-    dusklit.ico       icon 199: the library's icon, a bird on a bar
-    saver.ico         icon 100: brix.scr's icon, a coloured line loop on black
+    dusklit.ico       icon 199: the library's icon, a bird on a bar (16 to 64 pixels)
+    saver.ico         icon 100: brix.scr's icon, a coloured line loop on black (the same)
 
 Every image uses the standard 16-colour palette at 4 bits per pixel, which
 is what the monitor control's raster operations and the old icon format
@@ -118,6 +118,46 @@ class Canvas:
                 self.put(left + x, top + y, other.get(x, y))
 
 
+class Scaled:
+    """Draws on a canvas in the coordinates of a 32-pixel design, scaled to
+    the canvas: the icons come in several sizes, each drawn afresh from the
+    same shapes rather than stretched from one, so that they stay sharp at
+    every DPI. At scale 1 it draws exactly what the canvas itself would."""
+
+    def __init__(self, canvas, scale):
+        self.canvas = canvas
+        self.scale = scale
+
+    def _at(self, v):
+        return int(round(v * self.scale))
+
+    def put(self, x, y, colour):
+        self.rect(x, y, x + 1, y + 1, colour)
+
+    def rect(self, left, top, right, bottom, colour):
+        l, t = self._at(left), self._at(top)
+        self.canvas.rect(l, t, max(self._at(right), l + 1), max(self._at(bottom), t + 1), colour)
+
+    def hline(self, x0, x1, y, colour):
+        self.rect(min(x0, x1), y, max(x0, x1) + 1, y + 1, colour)
+
+    def vline(self, x, y0, y1, colour):
+        self.rect(x, min(y0, y1), x + 1, max(y0, y1) + 1, colour)
+
+    def line(self, x0, y0, x1, y1, colour, width=1):
+        self.canvas.line(self._at(x0), self._at(y0), self._at(x1), self._at(y1), colour,
+                         max(1, self._at(width)))
+
+    def ellipse(self, cx, cy, rx, ry, colour):
+        self.canvas.ellipse(cx * self.scale, cy * self.scale, rx * self.scale, ry * self.scale, colour)
+
+    def disc(self, cx, cy, radius, colour):
+        self.ellipse(cx, cy, radius, radius, colour)
+
+    def polygon(self, points, colour):
+        self.canvas.polygon([(x * self.scale, y * self.scale) for x, y in points], colour)
+
+
 # ---------------------------------------------------------------------------
 # File formats
 
@@ -167,17 +207,26 @@ def bmp_file(canvas):
             + palette_bytes() + pixels)
 
 
-def ico_file(canvas):
-    """An icon file with one 16-colour image; CLEAR pixels are transparent."""
+def icon_image(canvas):
     xor = pixel_bytes(canvas, clear_as=BLACK)
     mask = mask_bytes(canvas)
     # The image's header counts the colour image and the mask: double height.
-    image = (info_header(canvas.width, canvas.height * 2, len(xor) + len(mask))
-             + palette_bytes() + xor + mask)
-    directory = struct.pack("<HHH", 0, 1, 1)
-    entry = struct.pack("<BBBBHHII", canvas.width, canvas.height, 16, 0, 1, 4,
-                        len(image), 6 + 16)
-    return directory + entry + image
+    return (info_header(canvas.width, canvas.height * 2, len(xor) + len(mask))
+            + palette_bytes() + xor + mask)
+
+
+def ico_file(canvases):
+    """An icon file with one 16-colour image per canvas, in the order
+    given; CLEAR pixels are transparent. The system picks the size it
+    needs (16 for captions, 32 at 96 DPI, 48 and 64 at 144 and 192)."""
+    images = [icon_image(canvas) for canvas in canvases]
+    directory = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for canvas, image in zip(canvases, images):
+        directory += struct.pack("<BBBBHHII", canvas.width, canvas.height, 16, 0, 1, 4,
+                                 len(image), offset)
+        offset += len(image)
+    return directory + b"".join(images)
 
 
 # ---------------------------------------------------------------------------
@@ -295,13 +344,15 @@ def draw_mark_never():
 # ---------------------------------------------------------------------------
 # Icons (199 and 100)
 
-ICON_SIZE = 32
+ICON_SIZE = 32  # the size the icons are designed at
+ICON_SIZES = (32, 16, 48, 64)
 
 
-def draw_library_icon():
+def draw_library_icon(size):
     """A dark-blue bird on a bar, a red sun at the top left, a green plant
     at the right; transparent around them."""
-    icon = Canvas(ICON_SIZE, ICON_SIZE)
+    canvas = Canvas(size, size)
+    icon = Scaled(canvas, size / ICON_SIZE)
 
     # The sun and its rays.
     for x0, y0, x1, y1 in [(7, 0, 7, 1), (0, 7, 1, 7), (12, 7, 14, 7), (7, 12, 7, 14),
@@ -333,7 +384,7 @@ def draw_library_icon():
     icon.vline(16, 21, 24, BLACK)
     icon.hline(12, 14, 24, BLACK)
     icon.hline(15, 17, 24, BLACK)
-    return icon
+    return canvas
 
 
 # The demo's closed loop of 15 points, frozen in one pose.
@@ -343,10 +394,11 @@ LOOP_COLOURS = [RED, YELLOW, GREEN, CYAN, BLUE, MAGENTA]
 TRAIL_COLOURS = [DARK_RED, DARK_YELLOW, DARK_GREEN, DARK_CYAN, DARK_BLUE, DARK_MAGENTA]
 
 
-def draw_saver_icon():
+def draw_saver_icon(size):
     """brix.scr: a loop of coloured line segments on black, with a dim
     copy of itself a little behind as the fading trail."""
-    icon = Canvas(ICON_SIZE, ICON_SIZE, BLACK)
+    canvas = Canvas(size, size, BLACK)
+    icon = Scaled(canvas, size / ICON_SIZE)
     for x in (0, ICON_SIZE - 1):
         icon.vline(x, 0, ICON_SIZE - 1, DARK_GREY)
     for y in (0, ICON_SIZE - 1):
@@ -356,7 +408,7 @@ def draw_saver_icon():
             x1, y1 = LOOP[(i + 1) % len(LOOP)]
             icon.line(x0 + shift, y0 + shift, x1 + shift, y1 + shift,
                       colours[i % len(colours)])
-    return icon
+    return canvas
 
 
 # ---------------------------------------------------------------------------
@@ -372,8 +424,8 @@ def main(argv):
         "mark_default.bmp": bmp_file(draw_mark_default()),
         "mark_now.bmp": bmp_file(draw_mark_now()),
         "mark_never.bmp": bmp_file(draw_mark_never()),
-        "dusklit.ico": ico_file(draw_library_icon()),
-        "saver.ico": ico_file(draw_saver_icon()),
+        "dusklit.ico": ico_file([draw_library_icon(n) for n in ICON_SIZES]),
+        "saver.ico": ico_file([draw_saver_icon(n) for n in ICON_SIZES]),
     }
     for name, data in files.items():
         with open(os.path.join(directory, name), "wb") as out:

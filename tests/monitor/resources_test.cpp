@@ -158,6 +158,26 @@ TEST(Art, BitmapsAreSixteenColourImagesOfTheirSizes)
     }
 }
 
+// The framework's icon brings an image for every size the system asks for
+// at 96 to 192 DPI (brix.scr's icon is drawn the same way): the system's
+// choice for each size is an image of exactly that size, not the nearest
+// one, which it would stretch.
+TEST(Art, TheIconComesInEverySizeFromSixteenToSixtyFour)
+{
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC group = FindResourceA(module, MAKEINTRESOURCEA(IDI_DUSKLIT), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+    ASSERT_NE(nullptr, group);
+    auto *directory = static_cast<BYTE *>(LockResource(LoadResource(module, group)));
+    for (int size : {16, 32, 48, 64}) {
+        int image = LookupIconIdFromDirectoryEx(directory, TRUE, size, size, 0);
+        HRSRC entry = FindResourceA(module, MAKEINTRESOURCEA(image), MAKEINTRESOURCEA(3)); // RT_ICON
+        ASSERT_NE(nullptr, entry) << size;
+        auto *header = static_cast<const BITMAPINFOHEADER *>(LockResource(LoadResource(module, entry)));
+        EXPECT_EQ(size, header->biWidth);
+        EXPECT_EQ(2 * size, header->biHeight) << size; // the colour image and its mask
+    }
+}
+
 TEST(Art, MonitorMaskShowsTheBackgroundOnlyWhereThePictureIsBlack)
 {
     Pixels both = LoadPixels(IDB_MONITOR);
