@@ -71,7 +71,11 @@ WindowInfo ReadWindow(HWND window)
     info.threadId = GetWindowThreadProcessId(window, &info.processId);
     info.owner = GetWindow(window, GW_OWNER);
     info.controlId = GetWindowLongA(window, GWL_ID);
-    info.visible = IsWindowVisible(window) != FALSE;
+    // A window that is being shown can gain WS_VISIBLE between the reads
+    // above and this one: it counts as visible only once the style read
+    // says so too, so a caller that waits for a visible window never gets
+    // a record whose style is from before.
+    info.visible = (info.style & WS_VISIBLE) && IsWindowVisible(window);
     return info;
 }
 
