@@ -123,6 +123,11 @@ dusklit_stop_wineserver() {
 # their own on a private display.
 DUSKLIT_DISPLAY_PREFIX=$BUILD_DIR/wineprefix-display
 
+# Empty for root, else the sudo that runs a command as root.
+dusklit_as_root() {
+  [ "$(id -u)" -eq 0 ] || echo "sudo -n"
+}
+
 # Two monitors side by side, 1024x768 each: Xorg's dummy driver with a
 # second RandR output right of the first (Xvfb cannot place two monitors
 # apart). Wine sees them through the i386 XRandR and Xinerama libraries.
@@ -160,7 +165,10 @@ CONF
   # then Xorg ends at once, and the next number is tried.
   for attempt in 1 2 3 4 5; do
     while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xorg ":$n" -config "$config" -noreset -nolisten tcp -logfile "$dir/xorg-$n.log" \
+    # Xorg takes a configuration file of ours (and the dummy driver) only
+    # from root; anyone else goes through sudo, as the set-up does, and
+    # stopping sudo's process id stops the server with it.
+    $(dusklit_as_root) Xorg ":$n" -config "$config" -noreset -nolisten tcp -logfile "$dir/xorg-$n.log" \
       </dev/null >/dev/null 2>&1 &
     DUSKLIT_XORG_PID=$!
     export DISPLAY=":$n"
