@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/debug_output.h"
 #include "saver/run_state.h"
 

@@ -1,7 +1,7 @@
-#include "monitor/library.h"
+#include "library/library.h"
 
+#include "library/install_check.h"
 #include "monitor/geometry.h"
-#include "monitor/install_check.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
