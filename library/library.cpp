@@ -8,10 +8,7 @@
 #include "saver/strings.h"
 
 // Library-wide state. Stopped until the first framework call (or the
-// loader) starts it; the module handle is never cleared, so a stopped
-// library stays stopped for the rest of the process.
-HINSTANCE ScrLibraryInstance = nullptr;
-BOOL LoadedAsLibrary = FALSE;
+// loader) starts it.
 BOOL LibraryStarted = FALSE;
 HBITMAP MonitorPicture = nullptr;
 SIZE PictureSize = {0, 0};
