@@ -7,7 +7,7 @@
 #include "config/config_host.h"
 #include "config/general_page.h"
 #include "config/general_settings.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/entry.h"

@@ -1,7 +1,7 @@
 #include "config/context_help.h"
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/strings.h"

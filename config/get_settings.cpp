@@ -1,6 +1,6 @@
 // ScrGetSettings: a saver's way to learn the user's stored General settings.
 #include "config/general_settings.h"
-#include "monitor/library.h"
+#include "library/library.h"
 
 void WINAPI ScrGetSettings(ScrGeneralSettings *settings)
 {

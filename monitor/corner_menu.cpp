@@ -1,8 +1,8 @@
 #include "monitor/monitor_control.h"
 
+#include "library/library.h"
 #include "monitor/corner_style.h"
 #include "monitor/geometry.h"
-#include "monitor/library.h"
 #include "resource_ids.h"
 #include "saver/strings.h"
 

@@ -3,9 +3,9 @@
 #include <windowsx.h>
 
 #include "dusklit.h"
+#include "library/library.h"
 #include "monitor/corner_style.h"
 #include "monitor/geometry.h"
-#include "monitor/library.h"
 
 // The monitor control and its inner screen window. The control has no
 // memory of its own: its state is its style, and what it draws with

@@ -1,7 +1,7 @@
 #include "monitor/monitor_control.h"
 
+#include "library/library.h"
 #include "monitor/corner_style.h"
-#include "monitor/library.h"
 
 // The control's class has no background brush, so what lies under it is
 // its parent's drawing. Each paint builds the whole picture off screen -

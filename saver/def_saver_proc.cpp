@@ -12,7 +12,7 @@
 #include "config/config_dialog.h"
 #include "config/general_settings.h"
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"

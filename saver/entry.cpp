@@ -4,7 +4,7 @@
 
 #include "config/config_dialog.h"
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/command_line.h"
 #include "saver/debug_output.h"

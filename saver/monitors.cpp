@@ -1,7 +1,7 @@
 #include "saver/monitors.h"
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/prefs.h"
 
 namespace {

@@ -18,3 +18,7 @@ extern ScrPrefs CurrentPrefs;
 // Installs the defaults, once per process: later calls leave whatever
 // ScrSetPrefs installed.
 void ScrDefaultPrefs();
+
+// Copies every field but Size, each text at most 255 characters and its
+// zero, even when the source fills its buffer unterminated.
+void ScrCopyPrefs(ScrPrefs &to, const ScrPrefs &from);

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/previewer_name.h"
 #include "saver/strings.h"

@@ -1,6 +1,6 @@
 #include "saver/strings.h"
 
-#include "monitor/library.h"
+#include "library/module.h"
 #include "saver/run_state.h"
 
 static bool LoadFrom(HINSTANCE module, UINT id, TextBuffer &text)

@@ -12,7 +12,7 @@
 #include "config/config_host.h"
 #include "config/general_page.h"
 #include "config/general_settings.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/run_state.h"
 #include "tests/config/sheet_harness.h"

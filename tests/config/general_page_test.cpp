@@ -20,7 +20,7 @@
 #include "config/general_page.h"
 #include "config/general_settings.h"
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 #include "saver/issued.h"
 #include "standins/standin_registry.h"

@@ -6,7 +6,7 @@
 
 #include "config/config_dialog.h"
 #include "config/general_settings.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/issued.h"
 #include "saver/run_state.h"
 #include "tests/config/test_saver_ids.h"

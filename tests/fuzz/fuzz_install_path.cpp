@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "monitor/install_path.h"
+#include "library/install_path.h"
 #include "tests/support/c_library_reference.h"
 
 namespace {

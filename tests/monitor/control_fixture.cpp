@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "tests/support/message_pump.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "tests/monitor/control_fixture.h"
 #include "tests/monitor/message_boxes.h"
 #include "tests/support/message_pump.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "dusklit.h"
-#include "monitor/install_check.h"
-#include "monitor/library.h"
+#include "library/install_check.h"
+#include "library/library.h"
 #include "tests/monitor/message_boxes.h"
 
 namespace {

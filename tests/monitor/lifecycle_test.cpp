@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "dusklit.h"
-#include "monitor/install_check.h"
-#include "monitor/library.h"
+#include "library/install_check.h"
+#include "library/library.h"
 #include "saver/prefs.h"
 #include "tests/monitor/message_boxes.h"
 #include "tests/support/trace_capture.h"

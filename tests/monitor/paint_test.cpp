@@ -7,7 +7,7 @@
 #include <string>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/timer.h"
 #include "tests/monitor/control_fixture.h"
 #include "tests/monitor/gdi_tracker.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "saver/timer.h"

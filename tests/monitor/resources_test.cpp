@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 #include "resource_ids.h"
 
 namespace {

@@ -1,6 +1,7 @@
 // The shipped Windows binaries, read as files: hardening flags, relocations,
-// the application manifest of the programs, and stripping with the debug
-// information kept in a separate file that the binary names.
+// the application manifest of the programs, the savers' name and version,
+// and stripping with the debug information kept in a separate file that
+// the binary names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,7 +12,10 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "resources/version.h"
 
 namespace {
 
@@ -292,6 +296,73 @@ void ExpectManifest(const std::string &path, const PeImage &image)
     ExpectDpiAwareness(path, manifest);
 }
 
+constexpr std::uint32_t ResourceString = 6;
+constexpr std::uint32_t ResourceVersion = 16;
+
+// UTF-16 to text, keeping only the low byte: the names checked are ASCII.
+std::string Narrow(const std::string &data, std::size_t at, std::size_t count)
+{
+    std::string text;
+    for (std::size_t i = 0; i < count && at + 2 * i + 1 < data.size(); ++i)
+        text += data[at + 2 * i];
+    return text;
+}
+
+// String `id` of a string-table block: sixteen counted UTF-16 strings.
+std::string TableString(const std::string &block, unsigned id)
+{
+    std::size_t at = 0;
+    for (unsigned i = 0; i <= id % 16; ++i) {
+        if (at + 2 > block.size())
+            return "(none)";
+        const std::size_t count = static_cast<std::uint8_t>(block[at]) | static_cast<std::uint8_t>(block[at + 1]) << 8;
+        if (i == id % 16)
+            return Narrow(block, at + 2, count);
+        at += 2 + 2 * count;
+    }
+    return "(none)";
+}
+
+// The text value of `key` in version information: nodes of length, value
+// length, type and a UTF-16 key, then the value and the children, each on
+// a four-byte boundary. A node that overruns its parent ends the search.
+std::string VersionText(const std::string &data, std::size_t begin, std::size_t end, const std::string &key)
+{
+    auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<std::uint8_t>(data[at]) | static_cast<std::uint8_t>(data[at + 1]) << 8);
+    };
+    for (std::size_t node = begin; node + 6 <= end;) {
+        const std::size_t length = u16(node), valueLength = u16(node + 2), type = u16(node + 4);
+        if (length < 6 || node + length > end)
+            break;
+        std::size_t at = node + 6, keyLength = 0;
+        while (at + 2 * keyLength + 1 < node + length && u16(at + 2 * keyLength))
+            ++keyLength;
+        const std::string name = Narrow(data, at, keyLength);
+        const std::size_t value = (at + 2 * keyLength + 2 + 3) & ~std::size_t{3};
+        if (name == key && type == 1 && valueLength > 0 && value + 2 * valueLength <= node + length)
+            return Narrow(data, value, valueLength - 1);
+        const std::size_t children = (value + (type == 1 ? 2 : 1) * valueLength + 3) & ~std::size_t{3};
+        const std::string found = VersionText(data, children, node + length, key);
+        if (found != "(none)")
+            return found;
+        node = (node + length + 3) & ~std::size_t{3};
+    }
+    return "(none)";
+}
+
+// The name the display settings list is string 1; the version resource
+// names the product and the framework's version.
+void ExpectIdentity(const std::string &path, const PeImage &image, const std::string &name)
+{
+    EXPECT_EQ(TableString(image.Resource(ResourceString, 1), 1), name) << path;
+    const std::string version = image.Resource(ResourceVersion, 1);
+    ASSERT_FALSE(version.empty()) << path << ": no version resource";
+    EXPECT_EQ(VersionText(version, 0, version.size(), "ProductName"), name) << path;
+    EXPECT_EQ(VersionText(version, 0, version.size(), "FileVersion"), DUSKLIT_VERSION_TEXT) << path;
+    EXPECT_EQ(VersionText(version, 0, version.size(), "ProductVersion"), DUSKLIT_VERSION_TEXT) << path;
+}
+
 void CheckShipped(const char *joined, bool program)
 {
     const std::vector<std::string> paths = SplitPaths(joined);
@@ -314,6 +385,22 @@ void CheckShipped(const char *joined, bool program)
 TEST(ShippedBinary, ProgramsAreHardenedStrippedAndCarryTheManifest)
 {
     CheckShipped(DUSKLIT_SHIPPED_PROGRAMS, true);
+}
+
+TEST(ShippedBinary, SaversCarryTheirNameAndVersion)
+{
+    const std::pair<std::string, std::string> savers[] = {{"/brix.scr", "Brix"}, {"/example.scr", "Starfield"}};
+    const std::vector<std::string> paths = SplitPaths(DUSKLIT_SHIPPED_PROGRAMS);
+    for (const auto &saver : savers) {
+        const auto path = std::find_if(paths.begin(), paths.end(), [&saver](const std::string &p) {
+            return p.size() >= saver.first.size() &&
+                   p.compare(p.size() - saver.first.size(), std::string::npos, saver.first) == 0;
+        });
+        ASSERT_NE(path, paths.end()) << saver.first << " is not among the shipped programs";
+        Bytes bytes;
+        ASSERT_TRUE(ReadFile(*path, bytes)) << *path << " is not built";
+        ExpectIdentity(*path, PeImage(std::move(bytes)), saver.second);
+    }
 }
 
 TEST(ShippedBinary, LibrariesAreHardenedAndStripped)

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <string>
 
-#include "monitor/library.h"
+#include "library/library.h"
 #include "saver/previewer.h"
 #include "tests/support/message_box_watch.h"
 #include "tests/support/standins.h"

@@ -6,7 +6,7 @@
 #pragma once
 #include <windows.h>
 
-#include "monitor/install_path.h"
+#include "library/install_path.h"
 
 // MatchInstallPath with the system's upper-casing (CharUpperBuffA).
 bool InstallPathMatches(const char *moduleFile, const char *windowsDirectory,

@@ -2,7 +2,7 @@
 // case conversion and string table: which path the loadable library must
 // have, whether a module file has it, and the complaint when it has not.
 // No Windows headers, so it can be tested and fuzzed natively;
-// monitor/install_check.h puts the system's calls around it.
+// library/install_check.h puts the system's calls around it.
 #pragma once
 #include <cstddef>
 

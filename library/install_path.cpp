@@ -1,4 +1,4 @@
-#include "monitor/install_path.h"
+#include "library/install_path.h"
 
 #include <cstring>
 

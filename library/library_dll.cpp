@@ -3,7 +3,7 @@
 // to the framework's entry.
 #include <windows.h>
 
-#include "monitor/library.h"
+#include "library/library.h"
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved)
 {

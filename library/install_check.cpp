@@ -1,4 +1,4 @@
-#include "monitor/install_check.h"
+#include "library/install_check.h"
 
 #include "resource_ids.h"
 

@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "dusklit.h"
-#include "monitor/library.h"
+#include "library/library.h"
 
 namespace {
 

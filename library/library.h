@@ -3,10 +3,10 @@
 #pragma once
 #include <windows.h>
 
+#include "library/module.h"
+
 // Library-wide state, one instance per process, touched only on the thread
 // that makes framework calls.
-extern HINSTANCE ScrLibraryInstance; // where the framework's resources live
-extern BOOL LoadedAsLibrary;         // started by the loader (dusklit.dll)
 extern BOOL LibraryStarted;
 extern HBITMAP MonitorPicture;       // picture and mask side by side
 extern SIZE PictureSize;             // one half of MonitorPicture

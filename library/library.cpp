@@ -1,17 +1,14 @@
-#include "monitor/library.h"
+#include "library/library.h"
 
+#include "library/install_check.h"
 #include "monitor/geometry.h"
-#include "monitor/install_check.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
 #include "saver/strings.h"
 
 // Library-wide state. Stopped until the first framework call (or the
-// loader) starts it; the module handle is never cleared, so a stopped
-// library stays stopped for the rest of the process.
-HINSTANCE ScrLibraryInstance = nullptr;
-BOOL LoadedAsLibrary = FALSE;
+// loader) starts it.
 BOOL LibraryStarted = FALSE;
 HBITMAP MonitorPicture = nullptr;
 SIZE PictureSize = {0, 0};
