@@ -19,6 +19,8 @@ packages=(
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libxrandr2:i386 libxinerama1:i386
   python3
+  # The users' installer of brix.scr (installer/brix.nsi).
+  nsis
 )
 
 sudo_if_needed() {

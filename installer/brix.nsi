@@ -1,0 +1,204 @@
+; brix-setup-<version>.exe: puts brix.scr into the system folder, where the
+; display settings list screen savers, makes it the user's screen saver and
+; registers an uninstaller that puts the previous saver back.
+;
+; Built by installer/CMakeLists.txt, which passes:
+;   BRIX_SCR      the brix.scr to ship
+;   OUT_FILE      the installer to write
+;   VERSION       the version users see (1.5)
+;   FILE_VERSION  the four-part version (1.5.0.0)
+
+Unicode true
+SetCompressor /SOLID lzma
+!include LogicLib.nsh
+!include x64.nsh
+
+!ifndef BRIX_SCR | OUT_FILE | VERSION | FILE_VERSION
+  !error "BRIX_SCR, OUT_FILE, VERSION and FILE_VERSION must be defined"
+!endif
+
+!define PRODUCT "Brix"
+!define PUBLISHER "Dusklit"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Brix"
+!define DESKTOP_KEY "Control Panel\Desktop"
+; What the installer found before it made brix.scr the saver, for the
+; uninstaller to put back; per user, beside the user's saver settings.
+!define STATE_KEY "Software\Dusklit\Brix"
+!define SPI_SETSCREENSAVEACTIVE 17
+!define SPIF_SENDCHANGE 2
+
+Name "${PRODUCT} ${VERSION}"
+OutFile "${OUT_FILE}"
+; The system folder is writable only by administrators.
+RequestExecutionLevel admin
+InstallDir "$PROGRAMFILES\${PRODUCT}"
+ShowInstDetails show
+ShowUninstDetails show
+
+VIProductVersion "${FILE_VERSION}"
+VIFileVersion "${FILE_VERSION}"
+VIAddVersionKey "ProductName" "${PRODUCT}"
+VIAddVersionKey "CompanyName" "${PUBLISHER}"
+VIAddVersionKey "FileDescription" "${PRODUCT} screen saver setup"
+VIAddVersionKey "FileVersion" "${FILE_VERSION}"
+VIAddVersionKey "ProductVersion" "${VERSION}"
+VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
+
+Page directory
+Page instfiles
+UninstPage uninstConfirm
+UninstPage instfiles
+
+Var SaverDir   ; the system folder a 32-bit program belongs in
+Var SaverPath  ; brix.scr there, as the registry names it
+
+; The folder for brix.scr: System32 on 32-bit Windows; on 64-bit Windows
+; SysWOW64, where the system would redirect this 32-bit installer's writes
+; to System32 anyway. Named outright, so the path written to the registry
+; is the one the file really has.
+!macro FindSaverDir
+  ${If} ${RunningX64}
+    StrCpy $SaverDir "$WINDIR\SysWOW64"
+  ${Else}
+    StrCpy $SaverDir "$SYSDIR"
+  ${EndIf}
+!macroend
+
+; Pushes 1 when the saver path the system holds (on the stack) names our
+; brix.scr, else 0. Short forms compare as one whatever the spelling, and
+; StrCmp ignores case.
+!macro NamesOurs un
+Function ${un}NamesOurs
+  Exch $0
+  Push $1
+  Push $2
+  ${If} $0 == ""
+    StrCpy $1 0
+  ${ElseIf} $0 == $SaverPath
+    StrCpy $1 1
+  ${Else}
+    GetFullPathName /SHORT $1 $0
+    GetFullPathName /SHORT $2 $SaverPath
+    ${If} $1 != ""
+    ${AndIf} $1 == $2
+      StrCpy $1 1
+    ${Else}
+      StrCpy $1 0
+    ${EndIf}
+  ${EndIf}
+  StrCpy $0 $1
+  Pop $2
+  Pop $1
+  Exch $0
+FunctionEnd
+!macroend
+!insertmacro NamesOurs ""
+!insertmacro NamesOurs "un."
+
+Function .onInit
+  !insertmacro FindSaverDir
+FunctionEnd
+
+Section "Brix"
+  SetOutPath $SaverDir
+  File "/oname=brix.scr" "${BRIX_SCR}"
+  ; Windows has always stored the saver as a short 8.3 path: older
+  ; versions start it with a command line cut at the first space.
+  GetFullPathName /SHORT $SaverPath "$SaverDir\brix.scr"
+  ${If} $SaverPath == ""
+    StrCpy $SaverPath "$SaverDir\brix.scr"
+  ${EndIf}
+
+  ; Remember the saver the user had, and "none" too, unless it is ours
+  ; already: a second install must not forget what the first one found.
+  ; Ours without a record (chosen by hand before) leaves nothing to put back.
+  ClearErrors
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  ${If} ${Errors}
+    StrCpy $2 0
+  ${Else}
+    StrCpy $2 1
+  ${EndIf}
+  Push $0
+  Call NamesOurs
+  Pop $1
+  ReadRegStr $3 HKCU "${STATE_KEY}" "InstalledAs"
+  ${If} $1 == 0
+  ${OrIf} $3 == ""
+    DeleteRegKey HKCU "${STATE_KEY}"
+    ${If} $1 == 1
+      StrCpy $2 0
+    ${EndIf}
+    WriteRegDWORD HKCU "${STATE_KEY}" "HadSaver" $2
+    ${If} $2 == 1
+      WriteRegStr HKCU "${STATE_KEY}" "Saver" $0
+    ${EndIf}
+    ClearErrors
+    ReadRegStr $0 HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    ${If} ${Errors}
+      WriteRegDWORD HKCU "${STATE_KEY}" "HadActive" 0
+    ${Else}
+      WriteRegDWORD HKCU "${STATE_KEY}" "HadActive" 1
+      WriteRegStr HKCU "${STATE_KEY}" "Active" $0
+    ${EndIf}
+  ${EndIf}
+  WriteRegStr HKCU "${STATE_KEY}" "InstalledAs" $SaverPath
+
+  WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $SaverPath
+  WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" "1"
+  ; Tell the running system, which read the settings at log-on.
+  System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_SENDCHANGE})'
+
+  SetOutPath $INSTDIR
+  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} screen saver"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$SaverDir\brix.scr"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
+SectionEnd
+
+Function un.onInit
+  !insertmacro FindSaverDir
+  ReadRegStr $SaverPath HKCU "${STATE_KEY}" "InstalledAs"
+  ${If} $SaverPath == ""
+    StrCpy $SaverPath "$SaverDir\brix.scr"
+  ${EndIf}
+FunctionEnd
+
+Section "Uninstall"
+  ; Put the previous saver back only while ours is still the one chosen:
+  ; a saver the user picked since stays, with its setting of active.
+  ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+  Push $0
+  Call un.NamesOurs
+  Pop $1
+  ${If} $1 == 1
+    ReadRegDWORD $0 HKCU "${STATE_KEY}" "HadSaver"
+    ${If} $0 == 1
+      ReadRegStr $0 HKCU "${STATE_KEY}" "Saver"
+      WriteRegStr HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE" $0
+    ${Else}
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
+    ${EndIf}
+    ReadRegDWORD $0 HKCU "${STATE_KEY}" "HadActive"
+    ${If} $0 == 1
+      ReadRegStr $0 HKCU "${STATE_KEY}" "Active"
+      WriteRegStr HKCU "${DESKTOP_KEY}" "ScreenSaveActive" $0
+    ${Else}
+      DeleteRegValue HKCU "${DESKTOP_KEY}" "ScreenSaveActive"
+    ${EndIf}
+  ${EndIf}
+  DeleteRegKey HKCU "${STATE_KEY}"
+  ; The vendor key, once nothing else of ours is left under it.
+  DeleteRegKey /ifempty HKCU "Software\Dusklit"
+
+  Delete "$SaverDir\brix.scr"
+  DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  Delete "$INSTDIR\uninstall.exe"
+  RMDir "$INSTDIR"
+SectionEnd

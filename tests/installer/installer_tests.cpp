@@ -1,0 +1,197 @@
+// brix-setup-<version>.exe run silently, as an administrator deploying it
+// would: brix.scr lands in the system folder and becomes the user's saver,
+// the installed copy runs, and the uninstaller from Add/Remove Programs
+// takes everything away again and puts back the saver the user had, or
+// none, but never replaces a saver the user chose after installing.
+//
+// Runs in the display prefix (on_display.sh), so the system folder and the
+// registry of the main test prefix are never touched.
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "tests/program/brix_steps.h"
+
+namespace {
+
+const std::string UninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brix";
+const std::string StateKey = "Software\\Dusklit\\Brix";
+
+// The text of a REG_SZ value, without its terminating zeros.
+std::optional<std::string> Text(HKEY root, const std::string &key, const std::string &name)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return std::nullopt;
+    char data[1024] = {};
+    DWORD type = 0, size = sizeof data - 1;
+    LONG status = RegQueryValueExA(handle, name.c_str(), nullptr, &type, reinterpret_cast<BYTE *>(data), &size);
+    RegCloseKey(handle);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return std::nullopt;
+    return std::string(data);
+}
+
+std::optional<std::string> DesktopText(const std::string &name)
+{
+    return Text(HKEY_CURRENT_USER, brix::DesktopKey, name);
+}
+
+bool MachineKeyExists(const std::string &key)
+{
+    HKEY handle = nullptr;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(handle);
+    return true;
+}
+
+bool Exists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The long form of a path (the registry holds the short one), for
+// comparing; empty when the file is not there.
+std::string LongPath(const std::string &path)
+{
+    char buffer[MAX_PATH] = {};
+    DWORD length = GetLongPathNameA(path.c_str(), buffer, sizeof buffer);
+    return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string();
+}
+
+// Where a 32-bit program belongs: SysWOW64 on 64-bit Windows, else System32.
+std::string SystemFolder()
+{
+    char folder[MAX_PATH] = {};
+    UINT length = GetSystemWow64DirectoryA(folder, sizeof folder);
+    if (length == 0 || length >= sizeof folder)
+        length = GetSystemDirectoryA(folder, sizeof folder);
+    return std::string(folder, length);
+}
+
+// Runs the command line to its end, within a limit; its exit code.
+std::optional<DWORD> RunToEnd(std::string commandLine)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return std::nullopt;
+    CloseHandle(process.hThread);
+    std::optional<DWORD> code;
+    if (WaitForSingleObject(process.hProcess, driver::Limit(180000)) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        code = exitCode;
+    } else {
+        TerminateProcess(process.hProcess, 3);
+    }
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+class Installer : public ::testing::Test {
+protected:
+    // Whatever the user's saver settings were, they come back at the end.
+    brix::RegistryValueScope saver_{brix::DesktopKey, "SCRNSAVE.EXE", std::nullopt};
+    brix::RegistryValueScope active_{brix::DesktopKey, "ScreenSaveActive", std::nullopt};
+    brix::RegistryValueScope usePassword_{brix::DesktopKey, "ScreenSaveUsePassword", std::nullopt};
+    const std::string installed_ = SystemFolder() + "\\brix.scr";
+
+    void SetUp() override
+    {
+        ASSERT_TRUE(saver_.Written() && active_.Written() && usePassword_.Written());
+        ASSERT_FALSE(Exists(installed_)) << "left over from an earlier run: " << installed_;
+        ASSERT_FALSE(MachineKeyExists(UninstallKey));
+    }
+
+    void TearDown() override
+    {
+        // A failed case may leave an install behind: take it away.
+        if (MachineKeyExists(UninstallKey))
+            Uninstall();
+        DeleteFileA(installed_.c_str());
+        DeleteKey(StateKey);
+    }
+
+    void Install()
+    {
+        ASSERT_EQ(RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S"), std::optional<DWORD>(0));
+        ASSERT_TRUE(Exists(installed_));
+        auto saver = DesktopText("SCRNSAVE.EXE");
+        ASSERT_TRUE(saver);
+        EXPECT_EQ(LongPath(*saver), LongPath(installed_)) << *saver;
+        EXPECT_EQ(DesktopText("ScreenSaveActive"), std::optional<std::string>("1"));
+    }
+
+    // The uninstaller as Add/Remove Programs runs it quietly. It copies
+    // itself elsewhere and returns at once; the copy's last step removes
+    // the install folder, so that folder's going marks its end.
+    void Uninstall()
+    {
+        auto quiet = Text(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
+        auto folder = Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation");
+        ASSERT_TRUE(quiet && folder);
+        ASSERT_EQ(RunToEnd(*quiet), std::optional<DWORD>(0)) << *quiet;
+        EXPECT_TRUE(driver::WaitUntil([&] { return !Exists(*folder); }, driver::DefaultWaitMs, 100)) << *folder;
+        EXPECT_FALSE(Exists(installed_));
+        EXPECT_FALSE(MachineKeyExists(UninstallKey));
+        EXPECT_FALSE(KeyExists(StateKey));
+    }
+};
+
+TEST_F(Installer, MakesBrixTheSaverRunsItAndTheUninstallerPutsThePreviousOneBack)
+{
+    const std::string previous = "C:\\Savers\\Previous Saver.scr";
+    WriteValue(brix::DesktopKey, "SCRNSAVE.EXE", REG_SZ, previous + '\0');
+    WriteValue(brix::DesktopKey, "ScreenSaveActive", REG_SZ, std::string("0") + '\0');
+
+    ASSERT_NO_FATAL_FAILURE(Install());
+    auto uninstaller = Text(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString");
+    auto folder = Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation");
+    ASSERT_TRUE(uninstaller && folder);
+    EXPECT_EQ(*uninstaller, "\"" + *folder + "\\uninstall.exe\"");
+    EXPECT_TRUE(Exists(*folder + "\\uninstall.exe"));
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString"), *uninstaller + " /S");
+    EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayName"), std::optional<std::string>("Brix screen saver"));
+    EXPECT_TRUE(Text(HKEY_LOCAL_MACHINE, UninstallKey, "DisplayVersion"));
+
+    // The installed copy is a working saver: the demo, then the saver,
+    // which a key closes.
+    {
+        driver::ProgramDriver program(installed_);
+        auto saver = brix::StartSaverAfterDemo(program, "/s");
+        ASSERT_TRUE(saver) << program.Report();
+        ASSERT_TRUE(driver::SendKeyPress('A'));
+        EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(brix::SaverClosedCode)) << program.Report();
+        EXPECT_FALSE(program.EndedByDriver());
+    }
+
+    // Installing again over the first install keeps what the first found.
+    ASSERT_NO_FATAL_FAILURE(Install());
+
+    ASSERT_NO_FATAL_FAILURE(Uninstall());
+    EXPECT_EQ(DesktopText("SCRNSAVE.EXE"), previous);
+    EXPECT_EQ(DesktopText("ScreenSaveActive"), std::optional<std::string>("0"));
+}
+
+TEST_F(Installer, UninstallingLeavesNoSaverWhereThereWasNoneAndKeepsOneChosenSince)
+{
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ASSERT_NO_FATAL_FAILURE(Uninstall());
+    EXPECT_FALSE(ReadValue(brix::DesktopKey, "SCRNSAVE.EXE"));
+    EXPECT_FALSE(ReadValue(brix::DesktopKey, "ScreenSaveActive"));
+
+    ASSERT_NO_FATAL_FAILURE(Install());
+    // The user picks another saver in the display settings.
+    const std::string chosen = "C:\\WINDOWS\\system32\\other.scr";
+    WriteValue(brix::DesktopKey, "SCRNSAVE.EXE", REG_SZ, chosen + '\0');
+    ASSERT_NO_FATAL_FAILURE(Uninstall());
+    EXPECT_EQ(DesktopText("SCRNSAVE.EXE"), chosen);
+    EXPECT_EQ(DesktopText("ScreenSaveActive"), std::optional<std::string>("1"));
+}
+
+}  // namespace
