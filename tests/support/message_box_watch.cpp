@@ -20,7 +20,14 @@ BOOL CALLBACK FindMessageText(HWND child, LPARAM context)
 
 } // namespace
 
-MessageBoxWatch::MessageBoxWatch(int answer) : answer_(answer), thread_([this] { Watch(); }) {}
+// Returns only once the watcher runs. A box can come from a library's
+// start-up, shown while this thread holds the loader's lock; a thread that
+// had not yet finished starting (which takes that lock) would wait for it
+// and never answer the box.
+MessageBoxWatch::MessageBoxWatch(int answer) : answer_(answer), thread_([this] { Watch(); })
+{
+    started_.get_future().wait();
+}
 
 MessageBoxWatch::~MessageBoxWatch()
 {
@@ -42,6 +49,11 @@ std::vector<SeenMessageBox> MessageBoxWatch::Seen() const
 
 void MessageBoxWatch::Watch()
 {
+    // One look before saying so: whatever the calls below set up on first
+    // use is set up before any box can hold the loader's lock.
+    for (HWND box : ProcessDialogs())
+        Answer(box);
+    started_.set_value();
     while (!stop_) {
         for (HWND box : ProcessDialogs())
             Answer(box);

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <future>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -35,5 +36,6 @@ private:
     mutable std::mutex lock_;
     std::vector<SeenMessageBox> seen_;
     std::vector<HWND> answered_;
+    std::promise<void> started_;
     std::thread thread_;
 };
