@@ -49,10 +49,9 @@ std::vector<SeenMessageBox> MessageBoxWatch::Seen() const
 
 void MessageBoxWatch::Watch()
 {
-    // One look before saying so: whatever the calls below set up on first
-    // use is set up before any box can hold the loader's lock.
-    for (HWND box : ProcessDialogs())
-        Answer(box);
+    // Running means started: the thread's start-up, which takes the
+    // loader's lock, is over. (No look at windows before this: those of
+    // the waiting constructor's thread would not answer.)
     started_.set_value();
     while (!stop_) {
         for (HWND box : ProcessDialogs())
