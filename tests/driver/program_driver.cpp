@@ -51,6 +51,27 @@ DWORD Limit(DWORD milliseconds)
     return scaled >= static_cast<double>(INFINITE - 1) ? INFINITE - 1 : static_cast<DWORD>(scaled);
 }
 
+std::optional<DWORD> RunToEnd(std::string commandLine, DWORD timeoutMs)
+{
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return std::nullopt;
+    CloseHandle(process.hThread);
+    std::optional<DWORD> code;
+    if (WaitForSingleObject(process.hProcess, Limit(timeoutMs)) == WAIT_OBJECT_0) {
+        DWORD exitCode = 0;
+        GetExitCodeProcess(process.hProcess, &exitCode);
+        code = exitCode;
+    } else {
+        TerminateProcess(process.hProcess, 3);
+    }
+    CloseHandle(process.hProcess);
+    return code;
+}
+
 bool WaitUntil(const std::function<bool()> &condition, DWORD timeoutMs, DWORD pollMs)
 {
     const DWORD limit = Limit(timeoutMs);

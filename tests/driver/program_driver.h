@@ -36,6 +36,10 @@ namespace driver {
 // machine can stretch them all at once.
 DWORD Limit(DWORD milliseconds);
 
+// Runs a command line to its end, within timeoutMs (scaled by Limit); its
+// exit code, or none when it could not start or had to be ended.
+std::optional<DWORD> RunToEnd(std::string commandLine, DWORD timeoutMs);
+
 // The default limit of the Wait* calls: long, because a program under
 // Wine on a loaded machine can take many seconds to open its first window;
 // a passing wait returns as soon as its condition holds.

@@ -71,28 +71,6 @@ std::string SystemFolder()
     return std::string(folder, length);
 }
 
-// Runs the command line to its end, within a limit; its exit code.
-std::optional<DWORD> RunToEnd(std::string commandLine)
-{
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
-        return std::nullopt;
-    CloseHandle(process.hThread);
-    std::optional<DWORD> code;
-    if (WaitForSingleObject(process.hProcess, driver::Limit(180000)) == WAIT_OBJECT_0) {
-        DWORD exitCode = 0;
-        GetExitCodeProcess(process.hProcess, &exitCode);
-        code = exitCode;
-    } else {
-        TerminateProcess(process.hProcess, 3);
-    }
-    CloseHandle(process.hProcess);
-    return code;
-}
-
 class Installer : public ::testing::Test {
 protected:
     // Whatever the user's saver settings were, they come back at the end.
@@ -119,7 +97,7 @@ protected:
 
     void Install()
     {
-        ASSERT_EQ(RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S"), std::optional<DWORD>(0));
+        ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S", 180000), std::optional<DWORD>(0));
         ASSERT_TRUE(Exists(installed_));
         auto saver = DesktopText("SCRNSAVE.EXE");
         ASSERT_TRUE(saver);
@@ -135,7 +113,7 @@ protected:
         auto quiet = Text(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
         auto folder = Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation");
         ASSERT_TRUE(quiet && folder);
-        ASSERT_EQ(RunToEnd(*quiet), std::optional<DWORD>(0)) << *quiet;
+        ASSERT_EQ(driver::RunToEnd(*quiet, 180000), std::optional<DWORD>(0)) << *quiet;
         EXPECT_TRUE(driver::WaitUntil([&] { return !Exists(*folder); }, driver::DefaultWaitMs, 100)) << *folder;
         EXPECT_FALSE(Exists(installed_));
         EXPECT_FALSE(MachineKeyExists(UninstallKey));

@@ -39,23 +39,10 @@ std::optional<DWORD> Code(DWORD value)
 // now reads it (see screensaver_state.cpp for why not this one).
 std::optional<bool> ScreenSaverRunningAsANewProcessSeesIt()
 {
-    std::string commandLine = "\"" + driver::WindowsPath(SCREENSAVER_STATE_PATH) + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &process))
+    const auto code = driver::RunToEnd("\"" + driver::WindowsPath(SCREENSAVER_STATE_PATH) + "\"", 30000);
+    if (!code || *code > 1)
         return std::nullopt;
-    CloseHandle(process.hThread);
-    DWORD code = 3;
-    if (WaitForSingleObject(process.hProcess, driver::Limit(30000)) == WAIT_OBJECT_0)
-        GetExitCodeProcess(process.hProcess, &code);
-    else
-        TerminateProcess(process.hProcess, 3);
-    CloseHandle(process.hProcess);
-    if (code > 1)
-        return std::nullopt;
-    return code == 1;
+    return *code == 1;
 }
 
 // The settings every case here relies on, whatever earlier runs left: any
