@@ -27,6 +27,20 @@ sudo_if_needed() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
+# A mirror in the middle of a sync serves index files that do not match
+# their Release file, and apt-get update then fails for a while: try again,
+# and if the lists stay stale, let the install say whether what is needed
+# can still be had.
+update_package_lists() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    sudo_if_needed apt-get update -qq && return 0
+    echo "setup: apt-get update failed (try $attempt of 5)" >&2
+    [ "$attempt" = 5 ] || sleep $((attempt * 10))
+  done
+  echo "setup: going on with the package lists as they are" >&2
+}
+
 missing=()
 for p in "${packages[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
@@ -54,7 +68,7 @@ install_emulator() {
   if [ "$release" = bookworm ]; then
     echo 'deb http://deb.debian.org/debian bookworm-backports main' \
       | sudo_if_needed tee /etc/apt/sources.list.d/dusklit-backports.list >/dev/null
-    sudo_if_needed apt-get update -qq
+    update_package_lists
     sudo_if_needed apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
   else
     sudo_if_needed apt-get install -y -qq --no-install-recommends qemu-user >/dev/null
@@ -88,6 +102,6 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
   sudo_if_needed dpkg --add-architecture i386
 fi
 echo "setup: installing ${missing[*]}" >&2
-sudo_if_needed apt-get update -qq
+update_package_lists
 sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 ensure_32bit_exec
