@@ -103,5 +103,17 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 echo "setup: installing ${missing[*]}" >&2
 update_package_lists
-sudo_if_needed apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+install_missing() {
+  sudo_if_needed apt-get install -y -qq --no-install-recommends "$@" "${missing[@]}" >/dev/null
+}
+# With one architecture's security list stale, the other's candidates can
+# be newer than any it can match, and the i386 packages that must share
+# their amd64 twin's version cannot be installed. The release's own
+# versions exist for both.
+if ! install_missing; then
+  release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$release" ] || exit 1
+  echo "setup: trying again with $release's own versions" >&2
+  install_missing -o "APT::Default-Release=$release"
+fi
 ensure_32bit_exec
