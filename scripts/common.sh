@@ -217,9 +217,6 @@ dusklit_wait_for() {
   return 1
 }
 
-# Gives the current prefix the DPI (Wine reads LogPixels when its server
-# starts, so the server must not be running). Only a change costs a start
-# of Wine; the prefix remembers what it was given last.
 # The screen a display of this DPI has: the 1024x768 screen at 96 DPI,
 # the same physical size at the higher DPI (1536x1152 at 144, 2048x1536 at
 # 192), as a real high-DPI screen is. At 192 DPI a 1024x768 screen could
@@ -228,6 +225,9 @@ dusklit_screen_for_dpi() {
   echo "$((1024 * $1 / 96))x$((768 * $1 / 96))"
 }
 
+# Gives the current prefix the DPI (Wine reads LogPixels when its server
+# starts, so the server must not be running). Only a change costs a start
+# of Wine; the prefix remembers what it was given last.
 dusklit_set_dpi() {
   local dpi=$1 mark=$WINEPREFIX/.dusklit-dpi
   case $dpi in

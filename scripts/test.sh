@@ -17,6 +17,9 @@ dusklit_wine_prefix
 dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
+# The display tests' prefix is made here, once, rather than inside the
+# time limit of whichever display test comes first.
+WINEPREFIX=$DUSKLIT_DISPLAY_PREFIX dusklit_wine_prefix
 
 cd "$BUILD_DIR"
 ctest --output-on-failure "$@"
