@@ -7,6 +7,8 @@
 ;   OUT_FILE      the installer to write
 ;   VERSION       the version users see (1.5)
 ;   FILE_VERSION  the four-part version (1.5.0.0)
+; and, when a 64-bit build was made too:
+;   BRIX_SCR64    the 64-bit brix.scr, for 64-bit Windows
 
 Unicode true
 SetCompressor /SOLID lzma
@@ -49,18 +51,34 @@ Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-Var SaverDir   ; the system folder a 32-bit program belongs in
+Var SaverDir   ; the system folder brix.scr belongs in
 Var SaverPath  ; brix.scr there, as the registry names it
+Var Native64   ; 1 when the 64-bit brix.scr goes into the real System32
 
-; The folder for brix.scr: System32 on 32-bit Windows; on 64-bit Windows
-; SysWOW64, where the system would redirect this 32-bit installer's writes
-; to System32 anyway. Named outright, so the path written to the registry
-; is the one the file really has.
+; The folder for brix.scr: System32 on 32-bit Windows. On 64-bit Windows,
+; the 64-bit brix.scr in System32 when this installer carries one, else the
+; 32-bit one in SysWOW64, where the system would redirect this 32-bit
+; installer's writes to System32 anyway. Named outright, so the path
+; written to the registry is the one the file really has.
 !macro FindSaverDir
+  StrCpy $Native64 0
   ${If} ${RunningX64}
+!ifdef BRIX_SCR64
+    StrCpy $Native64 1
+    StrCpy $SaverDir "$WINDIR\System32"
+!else
     StrCpy $SaverDir "$WINDIR\SysWOW64"
+!endif
   ${Else}
     StrCpy $SaverDir "$SYSDIR"
+  ${EndIf}
+!macroend
+
+; While this 32-bit installer works on the 64-bit System32, the system must
+; not redirect its file operations and path look-ups to SysWOW64.
+!macro SeeNativeSystem32
+  ${If} $Native64 == 1
+    ${DisableX64FSRedirection}
   ${EndIf}
 !macroend
 
@@ -100,8 +118,17 @@ Function .onInit
 FunctionEnd
 
 Section "Brix"
+  !insertmacro SeeNativeSystem32
   SetOutPath $SaverDir
+!ifdef BRIX_SCR64
+  ${If} $Native64 == 1
+    File "/oname=brix.scr" "${BRIX_SCR64}"
+  ${Else}
+    File "/oname=brix.scr" "${BRIX_SCR}"
+  ${EndIf}
+!else
   File "/oname=brix.scr" "${BRIX_SCR}"
+!endif
   ; Windows has always stored the saver as a short 8.3 path: older
   ; versions start it with a command line cut at the first space.
   GetFullPathName /SHORT $SaverPath "$SaverDir\brix.scr"
@@ -171,6 +198,7 @@ Function un.onInit
 FunctionEnd
 
 Section "Uninstall"
+  !insertmacro SeeNativeSystem32
   ; Put the previous saver back only while ours is still the one chosen:
   ; a saver the user picked since stays, with its setting of active.
   ReadRegStr $0 HKCU "${DESKTOP_KEY}" "SCRNSAVE.EXE"
