@@ -61,15 +61,24 @@ std::string LongPath(const std::string &path)
     return length > 0 && length < sizeof buffer ? std::string(buffer) : std::string();
 }
 
-// Where a 32-bit program belongs: SysWOW64 on 64-bit Windows, else System32.
+// Where the installer puts brix.scr, as this test's own build: a 64-bit
+// test runs against an installer that carries the 64-bit brix.scr, which
+// belongs in System32 of 64-bit Windows; a 32-bit brix.scr belongs in
+// SysWOW64 there, and in System32 of 32-bit Windows.
 std::string SystemFolder()
 {
     char folder[MAX_PATH] = {};
-    UINT length = GetSystemWow64DirectoryA(folder, sizeof folder);
+    UINT length = 0;
+    if (sizeof(void *) == 4)
+        length = GetSystemWow64DirectoryA(folder, sizeof folder);
     if (length == 0 || length >= sizeof folder)
         length = GetSystemDirectoryA(folder, sizeof folder);
     return std::string(folder, length);
 }
+
+// The kind of program the installed brix.scr is: the build this test
+// belongs to.
+constexpr DWORD OwnBinaryType = sizeof(void *) == 8 ? SCS_64BIT_BINARY : SCS_32BIT_BINARY;
 
 class Installer : public ::testing::Test {
 protected:
@@ -99,6 +108,9 @@ protected:
     {
         ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S", 180000), std::optional<DWORD>(0));
         ASSERT_TRUE(Exists(installed_));
+        DWORD kind = 0;
+        EXPECT_TRUE(GetBinaryTypeA(installed_.c_str(), &kind));
+        EXPECT_EQ(kind, OwnBinaryType) << installed_;
         auto saver = DesktopText("SCRNSAVE.EXE");
         ASSERT_TRUE(saver);
         EXPECT_EQ(LongPath(*saver), LongPath(installed_)) << *saver;
