@@ -5,7 +5,8 @@
 # builds the example the SDK ships, from the prefix.
 #
 #   cmake -DBUILD_DIR=<build> -DDIR=<dir> -DCONSUMER=<consumer source>
-#         -DGENERATOR=<generator> [-DTOOLCHAIN=<relative to the prefix>]
+#         -DGENERATOR=<generator> [-DPLATFORM=<generator platform>]
+#         [-DTOOLCHAIN=<relative to the prefix>]
 #         -P build_consumer.cmake
 cmake_policy(VERSION 3.16)
 foreach(variable BUILD_DIR DIR CONSUMER GENERATOR)
@@ -26,6 +27,10 @@ set(prefix ${DIR}/prefix)
 file(REMOVE_RECURSE ${DIR})
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
+set(generator_options -G ${GENERATOR})
+if(PLATFORM)
+  list(APPEND generator_options -A ${PLATFORM})
+endif()
 set(toolchain_option "")
 if(TOOLCHAIN)
   # The toolchain file the SDK ships, not the project's own.
@@ -33,7 +38,7 @@ if(TOOLCHAIN)
 endif()
 foreach(form static shared plain)
   set(build ${DIR}/${form})
-  run(${CMAKE_COMMAND} -S ${CONSUMER} -B ${build} -G ${GENERATOR} ${toolchain_option}
+  run(${CMAKE_COMMAND} -S ${CONSUMER} -B ${build} ${generator_options} ${toolchain_option}
       -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release -DCONSUMER_FORM=${form})
   run(${CMAKE_COMMAND} --build ${build} --config Release)
   file(GLOB_RECURSE made ${build}/consumer.scr)
@@ -45,6 +50,6 @@ foreach(form static shared plain)
 endforeach()
 
 # And the example the SDK ships builds the way its CMakeLists says.
-run(${CMAKE_COMMAND} -S ${prefix}/share/dusklit/examples/starfield -B ${DIR}/starfield -G ${GENERATOR}
+run(${CMAKE_COMMAND} -S ${prefix}/share/dusklit/examples/starfield -B ${DIR}/starfield ${generator_options}
     ${toolchain_option} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${DIR}/starfield --config Release)
