@@ -12,6 +12,9 @@ set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Packages are looked for in CMAKE_PREFIX_PATH as given too, not only
+# under the MinGW root: an installed Dusklit SDK lies wherever its user put it.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 # ctest runs the Windows test executables through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

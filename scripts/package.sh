@@ -1,21 +1,32 @@
 #!/usr/bin/env bash
-# Sets up and builds, then makes what ships to users: the installer
-# brix-setup-<version>.exe, copied into out/. Prints the path of each
+# Sets up, builds, then makes what ships: the saver authors' SDK archive
+# dusklit-sdk-<version>-win32.zip and the users' installer
+# brix-setup-<version>.exe, both copied into out/. Prints the path of each
 # file made.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
 dusklit_setup
 dusklit_build
+cmake --build "$BUILD_DIR" --target package
 cmake --build "$BUILD_DIR" --target installer
 
-# The build names it after the version it was configured with.
-installer=$(sed -n 's/^DUSKLIT_INSTALLER:INTERNAL=//p' "$BUILD_DIR/CMakeCache.txt")
-if [ -z "$installer" ] || [ ! -f "$installer" ]; then
-  echo "package: the installer was not made (is makensis installed?)" >&2
-  exit 1
-fi
+# The build names each after the version it was configured with.
+made() {
+  local file
+  file=$(sed -n "s/^$1:INTERNAL=//p" "$BUILD_DIR/CMakeCache.txt")
+  if [ -z "$file" ] || [ ! -f "$file" ]; then
+    echo "package: $2 was not made" >&2
+    exit 1
+  fi
+  echo "$file"
+}
+sdk=$(made DUSKLIT_SDK_ZIP "the SDK archive")
+installer=$(made DUSKLIT_INSTALLER "the installer (is makensis installed?)")
+
 out=$DUSKLIT_ROOT/out
 mkdir -p "$out"
-cp -f "$installer" "$out/"
-echo "$out/$(basename "$installer")"
+for file in "$sdk" "$installer"; do
+  cp -f "$file" "$out/"
+  echo "$out/$(basename "$file")"
+done

@@ -1,6 +1,7 @@
-// dusklit.dll as the loader, a dialog editor and a saver see it. The
-// library insists on living in the Windows directory, so the tests copy
-// the built file there (and remove it again) before loading it.
+// dusklit.dll as the loader, a dialog editor and a saver see it, and
+// savers built on the installed SDK. The library insists on living in the
+// Windows directory, so the tests copy the built (or installed) file there
+// and remove it again.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -46,12 +48,14 @@ std::string BuiltLibrary()
     return driver::WindowsPath(DUSKLIT_DLL_PATH);
 }
 
-// The built library copied to where it belongs, for as long as this lives.
+// A library (the built one unless told otherwise) copied to where it
+// belongs, for as long as this lives.
 class InstalledLibrary {
 public:
-    InstalledLibrary() : path_(WindowsDirectory() + "\\dusklit.dll")
+    explicit InstalledLibrary(const std::string &source = BuiltLibrary())
+        : path_(WindowsDirectory() + "\\dusklit.dll")
     {
-        copied_ = CopyFileA(BuiltLibrary().c_str(), path_.c_str(), FALSE) != 0;
+        copied_ = CopyFileA(source.c_str(), path_.c_str(), FALSE) != 0;
     }
     ~InstalledLibrary() { DeleteFileA(path_.c_str()); }
     InstalledLibrary(const InstalledLibrary &) = delete;
@@ -260,14 +264,12 @@ TEST(LoadableLibrary, ReportsTheVersionOfItsFile)
     FreeLibrary(library);
 }
 
-// A saver linked against the import library opens its configuration, and
-// the About box from the sheet's system menu names the library's file
+// The About box that the configuration sheet's system menu opens from a
+// saver linked against the import library names the library's file
 // version, not the built-in one.
-TEST(LoadableLibrary, AboutBoxOfASaverUsingItShowsTheFileVersion)
+void ExpectAboutBoxNamesTheFileVersion(const std::string &saverPath)
 {
-    InstalledLibrary installed;
-    ASSERT_TRUE(installed.Copied()) << installed.Path();
-    driver::ProgramDriver saver(DLL_SAVER_PATH);
+    driver::ProgramDriver saver(saverPath);
     driver::StartOptions options;
     options.captureDebugOutput = false;
     ASSERT_TRUE(saver.Start("/c", options));
@@ -291,6 +293,56 @@ TEST(LoadableLibrary, AboutBoxOfASaverUsingItShowsTheFileVersion)
     EXPECT_TRUE(saver.WaitUntilGone(about->handle)) << saver.Report();
     PostMessageA(sheet->handle, WM_COMMAND, IDCANCEL, 0);
     EXPECT_TRUE(saver.WaitForExit().has_value()) << saver.Report();
+}
+
+TEST(LoadableLibrary, AboutBoxOfASaverUsingItShowsTheFileVersion)
+{
+    InstalledLibrary installed;
+    ASSERT_TRUE(installed.Copied()) << installed.Path();
+    ExpectAboutBoxNamesTheFileVersion(DLL_SAVER_PATH);
+}
+
+// A saver built outside this project on the installed SDK (tests/sdk), as
+// its author links it: with the static library, which brings the
+// framework's resources along, and with the SDK's own dusklit.dll.
+const char SheetCaption[] = "Screen Saver Properties";
+const char SaverWindowClass[] = "ZoScreenSaverClass";
+constexpr DWORD SaverClosedCode = 2;
+constexpr DWORD SheetCancelledCode = 0;
+
+// Made with dusklit_add_saver, and without it (linking Dusklit::dusklit
+// alone, which then compiles the framework's resources in by itself).
+TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
+{
+    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH}) {
+        SCOPED_TRACE(path);
+        driver::ProgramDriver saver(path);
+        driver::StartOptions options;
+        options.captureDebugOutput = false;
+        ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
+        auto window = saver.WaitForWindowOfClass(SaverWindowClass);
+        ASSERT_TRUE(window) << saver.Report();
+        Sleep(driver::Limit(1000));
+        ASSERT_TRUE(saver.Running()) << saver.Report();
+        ASSERT_TRUE(driver::SendKeyPress('A'));
+        EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();
+        EXPECT_FALSE(saver.EndedByDriver());
+
+        ASSERT_TRUE(saver.Start("/c", options)) << saver.Report();
+        auto sheet = saver.WaitForWindow(
+            [](const driver::WindowInfo &w) { return w.IsDialog() && w.visible && w.title == SheetCaption; },
+            "the configuration sheet");
+        ASSERT_TRUE(sheet) << saver.Report();
+        PostMessageA(sheet->handle, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(std::optional<DWORD>(SheetCancelledCode), saver.WaitForExit()) << saver.Report();
+    }
+}
+
+TEST(InstalledSdk, SharedSaverShowsTheVersionOfTheInstalledLibrary)
+{
+    InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
+    ASSERT_TRUE(installed.Copied()) << installed.Path();
+    ExpectAboutBoxNamesTheFileVersion(SDK_SHARED_SAVER_PATH);
 }
 
 } // namespace
