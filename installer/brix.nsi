@@ -79,6 +79,8 @@ Var Native64   ; 1 when the 64-bit brix.scr goes into the real System32
 !macro SeeNativeSystem32
   ${If} $Native64 == 1
     ${DisableX64FSRedirection}
+    ; A 64-bit program's entries belong in the registry's 64-bit view.
+    SetRegView 64
   ${EndIf}
 !macroend
 
@@ -115,6 +117,9 @@ FunctionEnd
 
 Function .onInit
   !insertmacro FindSaverDir
+  ${If} $Native64 == 1
+    StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
+  ${EndIf}
 FunctionEnd
 
 Section "Brix"
@@ -191,6 +196,9 @@ SectionEnd
 
 Function un.onInit
   !insertmacro FindSaverDir
+  ; The registry view here; file redirection belongs to the thread that
+  ; runs the section, which turns it off again.
+  !insertmacro SeeNativeSystem32
   ReadRegStr $SaverPath HKCU "${STATE_KEY}" "InstalledAs"
   ${If} $SaverPath == ""
     StrCpy $SaverPath "$SaverDir\brix.scr"

@@ -71,7 +71,7 @@ endforeach()
 
 foreach(expected include/dusklit.h bin/dusklit.dll lib/cmake/Dusklit/DusklitConfig.cmake
                  lib/cmake/Dusklit/DusklitConfigVersion.cmake share/dusklit/resources/dusklit.rc
-                 share/dusklit/toolchain/mingw-i686.cmake)
+                 share/dusklit/toolchain/${TOOLCHAIN})
   if(NOT expected IN_LIST zipped)
     list(APPEND failures "missing: ${expected}")
   endif()
