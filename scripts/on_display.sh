@@ -65,5 +65,5 @@ dusklit_start_wine_services
 limit=$(( ${DUSKLIT_DISPLAY_TIMEOUT:-570} - SECONDS ))
 [ "$limit" -gt 10 ] || limit=10
 code=0
-timeout --kill-after=10 "$limit" wine "$@" || code=$?
+timeout --kill-after=10 "$limit" "$DUSKLIT_WINE" "$@" || code=$?
 exit "$code"

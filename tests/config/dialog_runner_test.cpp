@@ -158,7 +158,7 @@ TEST_F(Runners, SheetHookAnsweringZeroOrAValueShowsNothing)
     EXPECT_FALSE(HookCall.hostVisible);
     EXPECT_EQ(HookCall.notifyOwner, 0) << "of the second call";
     const PROPSHEETHEADERA &header = HookCall.header;
-    EXPECT_EQ(header.dwSize, 40u);
+    EXPECT_EQ(header.dwSize, sizeof(void *) == 4 ? 40u : 72u) << "the first form of the header";
     EXPECT_EQ(header.dwFlags, 0x18Au);
     EXPECT_EQ(header.hwndParent, HookCall.host);
     EXPECT_EQ(header.hInstance, ModuleInstance);
@@ -168,7 +168,7 @@ TEST_F(Runners, SheetHookAnsweringZeroOrAValueShowsNothing)
     EXPECT_EQ(header.nStartPage, 0u);
     EXPECT_EQ(header.pfnCallback, SheetCallback);
     const PROPSHEETPAGEA_V1 &page = HookCall.firstPage;
-    EXPECT_EQ(page.dwSize, 40u);
+    EXPECT_EQ(page.dwSize, sizeof(void *) == 4 ? 40u : 72u) << "the first form of the page";
     EXPECT_EQ(page.dwFlags, 0u);
     EXPECT_EQ(page.hInstance, ScrLibraryInstance);
     EXPECT_EQ(page.pszTemplate, MAKEINTRESOURCEA(IDD_GENERAL_PAGE));
