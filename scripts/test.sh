@@ -52,6 +52,6 @@ for arch in "${arches[@]}"; do
   cleanup
 done
 
-echo "test.sh: ${arches[*]}-bit builds"
+echo "test.sh: counted over the builds: ${arches[*]} (bits)"
 echo "$passed passed, $failed failed"
 exit "$status"
