@@ -8,8 +8,8 @@
 #
 # Each build of DUSKLIT_ARCHES ("32 64" by default) is measured in turn,
 # on its own display and Wine prefix; the report then shows the builds'
-# lines side by side, each line of the 32-bit run above the same line of
-# the 64-bit one.
+# lines side by side, each line of the first build's run above the same
+# line of the second's.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
@@ -57,9 +57,9 @@ echo
 if [ ${#reports[@]} -eq 1 ]; then
   cat "${reports[0]}"
 elif [ "$(wc -l <"${reports[0]}")" = "$(wc -l <"${reports[1]}")" ]; then
-  paste -d '\n' <(sed 's/^/32-bit | /' "${reports[0]}") <(sed 's/^/64-bit | /' "${reports[1]}")
+  paste -d '\n' <(sed "s/^/${arches[0]}-bit | /" "${reports[0]}") <(sed "s/^/${arches[1]}-bit | /" "${reports[1]}")
 else
   # The runs went different ways (one failed early): one after the other.
-  sed 's/^/32-bit | /' "${reports[0]}"
-  sed 's/^/64-bit | /' "${reports[1]}"
+  sed "s/^/${arches[0]}-bit | /" "${reports[0]}"
+  sed "s/^/${arches[1]}-bit | /" "${reports[1]}"
 fi

@@ -19,8 +19,8 @@ packages=(
   libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64 libglu1-mesa:amd64
   xvfb xauth x11-utils imagemagick xdotool
   # Two monitors side by side for the display tests (scripts/on_display.sh):
-  # Xorg's dummy driver, xrandr to add the second output, and the 32-bit
-  # RandR and Xinerama libraries through which each Wine sees them.
+  # Xorg's dummy driver, xrandr to add the second output, and the RandR
+  # and Xinerama libraries of both widths, through which each Wine sees them.
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   libxrandr2:i386 libxinerama1:i386 libxrandr2:amd64 libxinerama1:amd64
   python3
