@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include <cstddef>
+
 #include "dusklit.h"
 
 // What DoConfigDialog hands the host as its creation parameter; the host
@@ -41,12 +43,16 @@ LRESULT CALLBACK SheetSubclassProc(HWND sheet, UINT message, WPARAM wParam, LPAR
 // Cancel, then leaves every message to the saver's ConfigDialogProc.
 INT_PTR CALLBACK SaverPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The sheet's pages in their first, 40-byte form: the General page, and
-// room for the saver's page that an executor may add.
+// The sheet's pages in their first form (40 bytes in a 32-bit program, 72
+// in a 64-bit one): the General page, and room for the saver's page that
+// an executor may add.
 constexpr int SheetPageSlots = 2;
 using SheetPages = PROPSHEETPAGEA_V1[SheetPageSlots];
-// The first forms of the page record and the sheet header are 40 bytes
-// each (PROPSHEETPAGEA_V1_SIZE, PROPSHEETHEADERA_V1_SIZE).
-constexpr DWORD PageRecordSize = 40;
-constexpr DWORD SheetHeaderSize = 40;
+// The first forms of the page record and the sheet header: 40 bytes each
+// in a 32-bit program, 72 in a 64-bit one, where their pointers and
+// handles are twice as wide.
+constexpr DWORD PageRecordSize = sizeof(void *) == 4 ? 40 : 72;
+constexpr DWORD SheetHeaderSize = sizeof(void *) == 4 ? 40 : 72;
 static_assert(sizeof(PROPSHEETPAGEA_V1) == PageRecordSize, "page records keep their first form");
+static_assert(offsetof(PROPSHEETHEADERA, pfnCallback) + sizeof(PFNPROPSHEETCALLBACK) == SheetHeaderSize,
+              "the sheet header's first form ends with its callback");

@@ -24,6 +24,17 @@
  * handles or NULL, and exit codes where 2 means failure. A hook answers
  * SCR_NOT_HANDLED (9) to let the framework do its default; a host window
  * answers 0 for the same.
+ *
+ * 32-bit and 64-bit programs: the same header and sources serve both.
+ * ScrPrefs (556 bytes), ScrGeneralSettings (24), SaverCreateParams (8) and
+ * ScrMonitor (20) have the same layout in both. What holds a pointer or a
+ * handle is as wide as the program's pointers: ScrChangeNotice (12 bytes
+ * in a 32-bit program, 24 in a 64-bit one), the WPARAM, LPARAM and
+ * LRESULT of every message, and the INT_PTR answers of the hooks and
+ * dialog procedures; keep such values in INT_PTR, LONG_PTR and their kin,
+ * and a window's own data with SetWindowLongPtr. The window number on the
+ * command line (/p N, /a N) is the handle's 32-bit value in either: a
+ * 64-bit program widens it with its sign, as the system does.
  */
 #ifndef DUSKLIT_H
 #define DUSKLIT_H

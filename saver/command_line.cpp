@@ -87,3 +87,13 @@ CommandLineChoice ReadCommandLine(const char *line)
     }
     return choice;
 }
+
+bool WindowHandleBits(std::int64_t number, std::intptr_t &bits)
+{
+    if (number < INT32_MIN || number > UINT32_MAX)
+        return false;
+    // The low 32 bits as a signed value, then widened: the sign fills the
+    // upper half of a 64-bit handle.
+    bits = static_cast<std::intptr_t>(static_cast<std::int32_t>(static_cast<std::uint32_t>(number)));
+    return true;
+}

@@ -29,6 +29,13 @@ struct CommandLineChoice {
     bool NothingAfterSwitch = false;
 };
 
+// The bits of the window handle a command-line number names. Window
+// handles are 32-bit values in programs of either width; a 64-bit program
+// widens one with its sign, as the system does, so 4294967295 and -1 name
+// the same handle in both. False for numbers outside [INT32_MIN,
+// UINT32_MAX], which name no window.
+bool WindowHandleBits(std::int64_t number, std::intptr_t &bits);
+
 // Reads a whole command line, program name included. A null line or a
 // quoted program name that never closes gives RunMode::None.
 CommandLineChoice ReadCommandLine(const char *line);

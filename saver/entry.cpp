@@ -54,9 +54,10 @@ void RegisterSaverClass(HINSTANCE instance, const char *name, WNDPROC procedure,
 // The number after a switch names a window only if it fits a handle.
 HWND WindowFromNumber(std::int64_t number)
 {
-    if (number < INT32_MIN || number > UINT32_MAX)
+    std::intptr_t bits;
+    if (!WindowHandleBits(number, bits))
         return nullptr;
-    HWND window = reinterpret_cast<HWND>(static_cast<std::uintptr_t>(static_cast<std::uint32_t>(number)));
+    HWND window = reinterpret_cast<HWND>(bits);
     return IsWindow(window) ? window : nullptr;
 }
 

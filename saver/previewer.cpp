@@ -40,7 +40,7 @@ HWND StartPreviewer(char *lowerCaseName, const char *caption)
 {
     STARTUPINFOA startup;
     std::memset(&startup, 0, sizeof startup);
-    static_assert(sizeof startup == 68, "the start-up record of 32-bit Windows");
+    static_assert(sizeof startup == (sizeof(void *) == 4 ? 68 : 104), "the start-up record of Windows");
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
     char program[MAX_PATH];

@@ -10,6 +10,7 @@
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
+#include "saver/trace_format.h"
 
 const char TimerPropName[] = "PROP_DUSKLITTIMERDATA";
 
@@ -51,8 +52,8 @@ void TraceThreadMessage(const MSG &message)
     if (!CurrentPrefs.Debug)
         return; // nothing would be traced: a flood of messages costs no formatting
     char text[128];
-    wsprintfA(text, "Thread message: msg=%x wParam=%x lParam=%x", message.message,
-              static_cast<unsigned>(message.wParam), static_cast<unsigned>(message.lParam));
+    FormatThreadMessage(text, sizeof text, message.message, static_cast<std::uintptr_t>(message.wParam),
+                        static_cast<std::uintptr_t>(message.lParam));
     ScrTrace(text);
 }
 

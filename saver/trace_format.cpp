@@ -1,5 +1,6 @@
 #include "saver/trace_format.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -39,4 +40,11 @@ void FormatPrefixedTrace(char *out, const char *prefix, const char *text)
     used = AppendBounded(out, used, ": ", reserve);
     used = AppendBounded(out, used, text, reserve);
     Finish(out, used, PrefixedTraceSuffix);
+}
+
+void FormatThreadMessage(char *out, std::size_t size, unsigned message, std::uintptr_t wParam,
+                         std::uintptr_t lParam)
+{
+    std::snprintf(out, size, "Thread message: msg=%x wParam=%llx lParam=%llx", message,
+                  static_cast<unsigned long long>(wParam), static_cast<unsigned long long>(lParam));
 }

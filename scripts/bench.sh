@@ -5,27 +5,61 @@
 # waiting, and how fast brix.scr /s ends on a mouse move beside a plain
 # window's program. Arguments, for both: seconds per phase and number of
 # rounds (default 2 and 3).
+#
+# Each build of DUSKLIT_ARCHES ("32 64" by default) is measured in turn,
+# on its own display and Wine prefix; the report then shows the builds'
+# lines side by side, each line of the first build's run above the same
+# line of the second's.
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
+read -r -a arches <<<"${DUSKLIT_ARCHES:-32 64}"
+for arch in "${arches[@]}"; do
+  case $arch in
+    32|64) ;;
+    *) echo "bench.sh: DUSKLIT_ARCHES takes 32 and 64, not $arch" >&2; exit 2 ;;
+  esac
+done
+
 dusklit_setup
-BENCH_DIR=$BUILD_DIR/bench
-if [ ! -f "$BENCH_DIR/CMakeCache.txt" ]; then
-  cmake -S "$DUSKLIT_ROOT/tests/bench" -B "$BENCH_DIR" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_ROOT/cmake/mingw-i686.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
-fi
-cmake --build "$BENCH_DIR" --target brix_bench saver_bench
 
 cleanup() {
   dusklit_stop_wineserver
   dusklit_stop_xvfb
 }
 trap cleanup EXIT
-dusklit_start_xvfb
-dusklit_wine_prefix
-dusklit_start_wineserver
 
-wine "$BENCH_DIR/brix_bench.exe" "$@"
+reports=()
+for arch in "${arches[@]}"; do
+  dusklit_use_arch "$arch"
+  BENCH_DIR=$BUILD_DIR/bench
+  if [ ! -f "$BENCH_DIR/CMakeCache.txt" ]; then
+    cmake -S "$DUSKLIT_ROOT/tests/bench" -B "$BENCH_DIR" -G Ninja \
+      -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_TOOLCHAIN" \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+  fi
+  cmake --build "$BENCH_DIR" --target brix_bench saver_bench
+
+  dusklit_start_xvfb
+  dusklit_wine_prefix
+  dusklit_start_wineserver
+  report=$BENCH_DIR/report.txt
+  echo "bench.sh: the $arch-bit build" >&2
+  {
+    "$DUSKLIT_WINE" "$BENCH_DIR/brix_bench.exe" "$@"
+    "$DUSKLIT_WINE" "$BENCH_DIR/saver_bench.exe" "$@"
+  } | tr -d '\r' | tee "$report" >&2
+  reports+=("$report")
+  cleanup
+done
+
 echo
-wine "$BENCH_DIR/saver_bench.exe" "$@"
+if [ ${#reports[@]} -eq 1 ]; then
+  cat "${reports[0]}"
+elif [ "$(wc -l <"${reports[0]}")" = "$(wc -l <"${reports[1]}")" ]; then
+  paste -d '\n' <(sed "s/^/${arches[0]}-bit | /" "${reports[0]}") <(sed "s/^/${arches[1]}-bit | /" "${reports[1]}")
+else
+  # The runs went different ways (one failed early): one after the other.
+  sed "s/^/${arches[0]}-bit | /" "${reports[0]}"
+  sed "s/^/${arches[1]}-bit | /" "${reports[1]}"
+fi

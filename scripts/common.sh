@@ -3,19 +3,71 @@
 # Sourced, not run.
 
 DUSKLIT_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-BUILD_DIR=${BUILD_DIR:-$DUSKLIT_ROOT/build}
 
-export WINEARCH=win32
-export WINEPREFIX=$BUILD_DIR/wineprefix
+# Two builds from the same sources, each with its tree and Wine prefixes:
+# the 32-bit one in $BUILD_DIR (build/ by default), the 64-bit one in
+# $BUILD64_DIR (${BUILD_DIR}64 by default, so build64/). DUSKLIT_ARCH (32
+# or 64, default 32) picks the one the commands use; scripts/test.sh runs
+# each of DUSKLIT_ARCHES in turn.
+DUSKLIT_BUILD32_DIR=${BUILD_DIR:-$DUSKLIT_ROOT/build}
+DUSKLIT_BUILD64_DIR=${BUILD64_DIR:-${DUSKLIT_BUILD32_DIR}64}
+
 export WINEDEBUG=${WINEDEBUG:--all}
 # No Mono or Gecko prompts: nothing here needs them.
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
 
-# The stand-in system components (standins/README.md). The framework takes
-# them from the system directory only, so they are installed there, into
-# this build's prefix. Wine's own MPR.DLL gives way to ours only under this
-# DLL override, given to the runs that want ours.
-DUSKLIT_STANDIN_DIR=$BUILD_DIR/standins/bin
+# 64-bit Wine's loader. Debian keeps it out of PATH; started directly, a
+# 64-bit program does not go through the 32-bit loader first (which may
+# run under an emulator, see scripts/setup.sh).
+dusklit_wine64() {
+  local loader
+  for loader in "$(command -v wine64 || true)" /usr/lib/wine/wine64 /usr/lib64/wine/wine64; do
+    if [ -n "$loader" ] && [ -x "$loader" ]; then
+      echo "$loader"
+      return 0
+    fi
+  done
+  echo wine
+}
+
+# Selects the build of one architecture: BUILD_DIR, its toolchain, its
+# prefixes (WINEARCH win32 or win64) and the Wine loader (DUSKLIT_WINE)
+# that runs its programs.
+dusklit_use_arch() {
+  case $1 in
+    32)
+      BUILD_DIR=$DUSKLIT_BUILD32_DIR
+      DUSKLIT_TOOLCHAIN=$DUSKLIT_ROOT/cmake/mingw-i686.cmake
+      export WINEARCH=win32
+      DUSKLIT_WINE=wine
+      ;;
+    64)
+      BUILD_DIR=$DUSKLIT_BUILD64_DIR
+      DUSKLIT_TOOLCHAIN=$DUSKLIT_ROOT/cmake/mingw-x86_64.cmake
+      export WINEARCH=win64
+      DUSKLIT_WINE=$(dusklit_wine64)
+      ;;
+    *)
+      echo "not an architecture: $1 (32 or 64)" >&2
+      return 1
+      ;;
+  esac
+  DUSKLIT_ARCH=$1
+  export WINEPREFIX=$BUILD_DIR/wineprefix
+  # The stand-in system components (standins/README.md). The framework
+  # takes them from the system directory only, so they are installed
+  # there, into this build's prefix.
+  DUSKLIT_STANDIN_DIR=$BUILD_DIR/standins/bin
+  # The display runs (scripts/on_display.sh, and scripts/run.sh with
+  # DUSKLIT_MONITORS or DUSKLIT_DPI) use a prefix of their own, so the DPI
+  # they set never leaks into the tests of the main prefix, and a server
+  # of their own on a private display.
+  DUSKLIT_DISPLAY_PREFIX=$BUILD_DIR/wineprefix-display
+}
+dusklit_use_arch "${DUSKLIT_ARCH:-32}"
+
+# Wine's own MPR.DLL gives way to the stand-in only under this DLL
+# override, given to the runs that want ours.
 DUSKLIT_STANDIN_FILES=(PASSWORD.CPL mpr.dll Sage.DLL Cornix.dll vistell)
 dusklit_standin_overrides() {
   echo "${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}mpr=n,b"
@@ -25,20 +77,44 @@ dusklit_setup() {
   bash "$DUSKLIT_ROOT/scripts/setup.sh"
 }
 
-dusklit_build() {
+# Configures the selected build once; cache settings given as arguments
+# (-DNAME=value) also reach a tree configured before.
+dusklit_configure() {
   if [ ! -f "$BUILD_DIR/CMakeCache.txt" ]; then
     cmake -S "$DUSKLIT_ROOT" -B "$BUILD_DIR" -G Ninja \
-      -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_ROOT/cmake/mingw-i686.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_TOOLCHAIN" \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+  elif [ $# -gt 0 ]; then
+    cmake "$BUILD_DIR" "$@" >/dev/null
   fi
+}
+
+dusklit_build() {
+  dusklit_configure "$@"
   cmake --build "$BUILD_DIR" -- -j"$(nproc)"
 }
 
-# A 32-bit prefix made once per build tree.
+# Builds both widths so that they ship together: the 32-bit build's
+# installer carries the 64-bit brix.scr (for System32 of 64-bit Windows),
+# and the 64-bit build tests that installer. The 64-bit build comes first;
+# it learns the installer's name from the 32-bit configuration. Leaves the
+# 32-bit build selected.
+dusklit_build_both() {
+  local installer
+  dusklit_use_arch 32
+  dusklit_configure
+  installer=$(sed -n 's/^DUSKLIT_INSTALLER:INTERNAL=//p' "$BUILD_DIR/CMakeCache.txt")
+  dusklit_use_arch 64
+  dusklit_build -DDUSKLIT_INSTALLER="$installer"
+  dusklit_use_arch 32
+  dusklit_build -DDUSKLIT_BRIX64_SCR="$DUSKLIT_BUILD64_DIR/demo/brix.scr"
+}
+
+# A prefix of the build's width, made once per build tree.
 dusklit_wine_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
-    wineboot -i >/dev/null 2>&1 || true
+    "$DUSKLIT_WINE" wineboot -i >/dev/null 2>&1 || true
     wineserver -w
   fi
   # Dialogs are laid out for the Windows fonts ("MS Sans Serif" and its
@@ -54,7 +130,7 @@ dusklit_wine_prefix() {
   # No window manager runs on the private X display, so Wine draws the
   # windows' title bars and frames itself, as a user would see them.
   if [ ! -f "$WINEPREFIX/.dusklit-decorated" ]; then
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 </dev/null || true
+    "$DUSKLIT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /d N /f >/dev/null 2>&1 </dev/null || true
     wineserver -w
     touch "$WINEPREFIX/.dusklit-decorated"
   fi
@@ -110,18 +186,12 @@ dusklit_start_wineserver() {
 # process and outlive it. Started here, they do not hold the output pipe of
 # whichever test happens to run first.
 dusklit_start_wine_services() {
-  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
+  "$DUSKLIT_WINE" cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 dusklit_stop_wineserver() {
   wineserver -k 2>/dev/null || true
 }
-
-# The display runs (scripts/on_display.sh, and scripts/run.sh with
-# DUSKLIT_MONITORS or DUSKLIT_DPI) use a prefix of their own, so the DPI
-# they set never leaks into the tests of the main prefix, and a server of
-# their own on a private display.
-DUSKLIT_DISPLAY_PREFIX=$BUILD_DIR/wineprefix-display
 
 # Empty for root, else the sudo that runs a command as root.
 dusklit_as_root() {
@@ -130,7 +200,8 @@ dusklit_as_root() {
 
 # Two monitors side by side, 1024x768 each: Xorg's dummy driver with a
 # second RandR output right of the first (Xvfb cannot place two monitors
-# apart). Wine sees them through the i386 XRandR and Xinerama libraries.
+# apart). Wine sees them through the XRandR and Xinerama libraries of its
+# width.
 # Starts on a free display number, exports DISPLAY, and returns once the
 # server lists both monitors; its config and log live in the build tree.
 dusklit_start_two_monitors() {
@@ -234,7 +305,7 @@ dusklit_set_dpi() {
     ''|*[!0-9]*|0*|?????*) echo "not a DPI: $dpi" >&2; return 1 ;;
   esac
   [ -f "$mark" ] && [ "$(cat "$mark")" = "$dpi" ] && return 0
-  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
+  "$DUSKLIT_WINE" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f \
     >/dev/null 2>&1 </dev/null
   wineserver -w
   echo "$dpi" >"$mark"

@@ -75,7 +75,7 @@ run_program() {
   local limit=$1 code=0
   shift
   [ "$limit" -gt 10 ] || limit=10
-  timeout --kill-after=10 "$limit" wine "$@" || code=$?
+  timeout --kill-after=10 "$limit" "$DUSKLIT_WINE" "$@" || code=$?
   return "$code"
 }
 code=0

@@ -11,6 +11,9 @@
 # it; for /c or no switch it saves the configuration sheet and the About
 # box instead. The screenshots go to out/ (or $DUSKLIT_OUT_DIR).
 #
+# DUSKLIT_ARCH=64 builds and runs the 64-bit brix.scr (in $BUILD64_DIR,
+# under 64-bit Wine), with everything below the same.
+#
 # DUSKLIT_MONITORS=2 runs headless on two monitors side by side, and
 # DUSKLIT_DPI="96 144 192" once per DPI, the screenshots named after the
 # run (see below).
@@ -47,10 +50,10 @@ if [ -n "${DISPLAY:-}" ] && [ -z "$display_run" ]; then
   code=0
   if [ -f "$launcher" ]; then
     # The launcher waits for brix.scr and hands its exit code back.
-    WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@" || code=$?
+    WINEDLLOVERRIDES=$(dusklit_standin_overrides) "$DUSKLIT_WINE" "$launcher" --desktop=Dusklit --size=1024x768 --timeout=86399 "$program" "$@" || code=$?
   else
     # Without it the exit code of brix.scr is lost.
-    WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine explorer /desktop=Dusklit,1024x768 "$program" "$@" || code=$?
+    WINEDLLOVERRIDES=$(dusklit_standin_overrides) "$DUSKLIT_WINE" explorer /desktop=Dusklit,1024x768 "$program" "$@" || code=$?
   fi
   echo "exit code: $code"
   exit "$code"
@@ -66,7 +69,7 @@ headless_run() {
   # picture, and end it (stopping the Wine server ends every program of
   # the prefix).
   if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
-    wine "$program" "$@" &
+    "$DUSKLIT_WINE" "$program" "$@" &
     local example_pid=$!
     sleep "${DUSKLIT_EXAMPLE_SECONDS:-15}"
     local shot=$out_dir/example$suffix.png
@@ -86,7 +89,7 @@ headless_run() {
   # waits for one line back; its last line is "exit N".
   local shots=() line shot
   code=2
-  coproc RUNSHOT { WINEDLLOVERRIDES=$(dusklit_standin_overrides) wine "$runshot" "$program" "$@" 2>&1; }
+  coproc RUNSHOT { WINEDLLOVERRIDES=$(dusklit_standin_overrides) "$DUSKLIT_WINE" "$runshot" "$program" "$@" 2>&1; }
   local runshot_pid=$RUNSHOT_PID
   # Our own copies: bash drops the coproc's once it has ended.
   exec {from_runshot}<&"${RUNSHOT[0]}" {to_runshot}>&"${RUNSHOT[1]}"

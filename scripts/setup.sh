@@ -9,15 +9,20 @@ export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake ninja-build make g++ clang libclang-rt-14-dev
   g++-mingw-w64-i686 mingw-w64-i686-dev binutils-mingw-w64-i686
+  # The 64-bit build (cmake/mingw-x86_64.cmake), with POSIX threads.
+  g++-mingw-w64-x86-64-posix mingw-w64-x86-64-dev binutils-mingw-w64-x86-64
   googletest
   wine wine32:i386 wine64 fonts-wine
+  # OpenGL through Mesa for each Wine: 32-bit Wine loads the i386
+  # libraries, 64-bit Wine the amd64 ones.
   libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386 libglu1-mesa:i386
+  libgl1:amd64 libglx-mesa0:amd64 libgl1-mesa-dri:amd64 libglu1-mesa:amd64
   xvfb xauth x11-utils imagemagick xdotool
   # Two monitors side by side for the display tests (scripts/on_display.sh):
-  # Xorg's dummy driver, xrandr to add the second output, and the 32-bit
-  # RandR and Xinerama libraries through which 32-bit Wine sees them.
+  # Xorg's dummy driver, xrandr to add the second output, and the RandR
+  # and Xinerama libraries of both widths, through which each Wine sees them.
   xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
-  libxrandr2:i386 libxinerama1:i386
+  libxrandr2:i386 libxinerama1:i386 libxrandr2:amd64 libxinerama1:amd64
   python3
   # The users' installer of brix.scr (installer/brix.nsi).
   nsis

@@ -66,6 +66,11 @@ WPARAM HostWParam = 0;
 HWND HostWParamOwner = nullptr; // whose dialog wParam was, while it lived
 LPARAM HostLParam = 0;
 DWORD HostHeaderSize = 0;
+// The records' first forms as the system's headers size them: 40 bytes in
+// a 32-bit program, 72 in a 64-bit one.
+const DWORD FirstHeaderSize = PROPSHEETHEADERA_V1_SIZE;
+const DWORD FirstPageSize = PROPSHEETPAGEA_V1_SIZE;
+static_assert(sizeof(void *) == 8 || sizeof(PROPSHEETPAGEA_V1) == 40, "40 bytes in a 32-bit program");
 
 LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
@@ -158,7 +163,7 @@ TEST_F(Runners, SheetHookAnsweringZeroOrAValueShowsNothing)
     EXPECT_FALSE(HookCall.hostVisible);
     EXPECT_EQ(HookCall.notifyOwner, 0) << "of the second call";
     const PROPSHEETHEADERA &header = HookCall.header;
-    EXPECT_EQ(header.dwSize, 40u);
+    EXPECT_EQ(header.dwSize, FirstHeaderSize);
     EXPECT_EQ(header.dwFlags, 0x18Au);
     EXPECT_EQ(header.hwndParent, HookCall.host);
     EXPECT_EQ(header.hInstance, ModuleInstance);
@@ -168,7 +173,7 @@ TEST_F(Runners, SheetHookAnsweringZeroOrAValueShowsNothing)
     EXPECT_EQ(header.nStartPage, 0u);
     EXPECT_EQ(header.pfnCallback, SheetCallback);
     const PROPSHEETPAGEA_V1 &page = HookCall.firstPage;
-    EXPECT_EQ(page.dwSize, 40u);
+    EXPECT_EQ(page.dwSize, FirstPageSize);
     EXPECT_EQ(page.dwFlags, 0u);
     EXPECT_EQ(page.hInstance, ScrLibraryInstance);
     EXPECT_EQ(page.pszTemplate, MAKEINTRESOURCEA(IDD_GENERAL_PAGE));
@@ -226,7 +231,7 @@ TEST_F(Runners, HostWindowAnsweringNonzeroTakesTheSheet)
     EXPECT_EQ(HostMessage, static_cast<UINT>(SCRHOST_PROPERTYSHEET));
     EXPECT_EQ(HostWParamOwner, owner_) << "wParam: the hidden host dialog";
     EXPECT_NE(HostLParam, 0);
-    EXPECT_EQ(HostHeaderSize, 40u);
+    EXPECT_EQ(HostHeaderSize, FirstHeaderSize);
     DestroyWindow(host);
 }
 

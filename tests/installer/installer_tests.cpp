@@ -97,6 +97,8 @@ protected:
 
     void TearDown() override
     {
+        if (IsSkipped())
+            return;
         // A failed case may leave an install behind: take it away.
         if (MachineKeyExists(UninstallKey))
             Uninstall();

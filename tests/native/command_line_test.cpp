@@ -60,6 +60,27 @@ TEST(CommandLine, PreviewReadsTheWindowNumberInEveryForm)
     }
 }
 
+// Handles are 32-bit numbers in programs of either width, widened with
+// their sign in a 64-bit one: this host's intptr_t is 64 bits wide.
+TEST(CommandLine, WindowNumbersBecomeSignExtendedHandles)
+{
+    const struct {
+        std::int64_t number;
+        std::intptr_t bits;
+    } cases[] = {{0, 0}, {0x10020, 0x10020}, {0x7FFFFFFF, 0x7FFFFFFF}, {0x80000000LL, INT32_MIN},
+                 {4294967295LL, -1}, {-1, -1}, {-3, -3}, {4294967293LL, -3}, {INT32_MIN, INT32_MIN}};
+    for (const auto &c : cases) {
+        std::intptr_t bits = 12345;
+        EXPECT_TRUE(WindowHandleBits(c.number, bits)) << c.number;
+        EXPECT_EQ(bits, c.bits) << c.number;
+    }
+    for (std::int64_t outside : {std::int64_t(4294967296LL), std::int64_t(INT32_MIN) - 1, INT64_MAX, INT64_MIN}) {
+        std::intptr_t bits = 12345;
+        EXPECT_FALSE(WindowHandleBits(outside, bits)) << outside;
+        EXPECT_EQ(bits, 12345) << outside;
+    }
+}
+
 TEST(CommandLine, PreviewHandsThePreviewerTheTextFromTheLetterOn)
 {
     const char *line = "brix.scr /pVistell";

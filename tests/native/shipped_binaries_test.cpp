@@ -64,6 +64,7 @@ public:
 
     bool Valid() const { return valid_; }
     bool Is64Bit() const { return magic_ == 0x20B; }
+    std::uint16_t Machine() const { return machine_; }
     std::uint16_t FileCharacteristics() const { return fileCharacteristics_; }
     std::uint16_t DllCharacteristics() const { return dllCharacteristics_; }
     std::uint32_t SymbolCount() const { return symbolCount_; }
@@ -161,6 +162,7 @@ private:
         const std::uint32_t pe = U32(0x3C);
         if (!Fits(pe, 24) || std::memcmp(&bytes_[pe], "PE\0\0", 4) != 0)
             return false;
+        machine_ = U16(pe + 4);
         const unsigned sectionCount = U16(pe + 6);
         const std::uint32_t symbolTable = U32(pe + 12);
         symbolCount_ = U32(pe + 16);
@@ -196,7 +198,7 @@ private:
 
     Bytes bytes_;
     bool valid_ = false;
-    std::uint16_t magic_ = 0, fileCharacteristics_ = 0, dllCharacteristics_ = 0;
+    std::uint16_t machine_ = 0, magic_ = 0, fileCharacteristics_ = 0, dllCharacteristics_ = 0;
     std::uint32_t symbolCount_ = 0, directories_ = 0;
     int directoryCount_ = 0;
     std::vector<Section> sections_;
@@ -372,6 +374,9 @@ void CheckShipped(const char *joined, bool program)
         ASSERT_TRUE(ReadFile(path, bytes)) << path << " is not built";
         const PeImage image(std::move(bytes));
         ASSERT_TRUE(image.Valid()) << path << " is no PE image";
+        // Every binary of a build is of its width: i386 (PE32) or x86-64 (PE32+).
+        EXPECT_EQ(image.Machine(), DUSKLIT_SHIPPED_WIDTH == 64 ? 0x8664 : 0x14C) << path;
+        EXPECT_EQ(image.Is64Bit(), DUSKLIT_SHIPPED_WIDTH == 64) << path;
         ExpectHardened(path, image);
         if (DUSKLIT_SHIPPED_DEBUG_LINKS)
             ExpectStrippedWithDebugLink(path, image);

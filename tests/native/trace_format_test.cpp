@@ -19,6 +19,17 @@ TEST(TraceFormat, AppendsTheSuffixes)
     EXPECT_STREQ(out, "___________  \n\r");
 }
 
+// Parameters keep every bit: a 64-bit program's are traced whole, a
+// 32-bit one's lParam of -1 as eight digits.
+TEST(TraceFormat, ThreadMessagesShowTheirParametersWhole)
+{
+    char out[96];
+    FormatThreadMessage(out, sizeof out, 0x401, 0x123456789ABCull, UINT64_MAX);
+    EXPECT_STREQ(out, "Thread message: msg=401 wParam=123456789abc lParam=ffffffffffffffff");
+    FormatThreadMessage(out, sizeof out, 0x12, 0, static_cast<std::uint32_t>(-1));
+    EXPECT_STREQ(out, "Thread message: msg=12 wParam=0 lParam=ffffffff");
+}
+
 TEST(TraceFormat, LongTextsAreCutBeforeTheSuffix)
 {
     // Guard bytes after the buffer catch any write past its end.

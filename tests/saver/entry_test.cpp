@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dusklit.h"
+#include "saver/command_line.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "tests/support/message_box_watch.h"
@@ -341,6 +342,23 @@ TEST(Entry, PreviewFillsTheNamedWindowInEveryForm)
         EXPECT_EQ(run.report["height"], Decimal(outer.bottom - outer.top)) << arguments;
         EXPECT_EQ(run.report["mode"], "2") << arguments;
     }
+}
+
+// A number names the same handle in a 32-bit and a 64-bit program: the
+// system's own HWND_TOPMOST (-1) and HWND_MESSAGE (-3), written either way,
+// and a real window by its number.
+TEST(Entry, WindowNumbersNameTheSameHandleInEitherWidth)
+{
+    std::intptr_t bits = 0;
+    ASSERT_TRUE(WindowHandleBits(4294967295LL, bits));
+    EXPECT_EQ(reinterpret_cast<HWND>(bits), HWND_TOPMOST);
+    for (std::int64_t number : {-3LL, 4294967293LL}) {
+        ASSERT_TRUE(WindowHandleBits(number, bits)) << number;
+        EXPECT_EQ(reinterpret_cast<HWND>(bits), HWND_MESSAGE) << number;
+    }
+    PreviewHost parent;
+    ASSERT_TRUE(WindowHandleBits(std::stoll(parent.Number()), bits));
+    EXPECT_EQ(reinterpret_cast<HWND>(bits), parent.Handle());
 }
 
 TEST(Entry, UnusableCommandLinesFailWithTwoAndCreateNothing)

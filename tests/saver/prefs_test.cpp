@@ -9,6 +9,12 @@
 #include "tests/support/message_box_watch.h"
 #include "tests/support/trace_capture.h"
 
+// The public records keep one layout in 32-bit and 64-bit programs; only
+// the change notice, which holds a handle and a pointer, grows with them.
+static_assert(sizeof(ScrPrefs) == 556 && sizeof(ScrGeneralSettings) == 24, "fixed-width records");
+static_assert(sizeof(SaverCreateParams) == 8 && sizeof(ScrMonitor) == 20, "fixed-width records");
+static_assert(sizeof(ScrChangeNotice) == (sizeof(void *) == 4 ? 12 : 24), "the notice grows with pointers");
+
 namespace {
 
 // Leaves the process with the defaults after each test.

@@ -133,7 +133,10 @@ TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
     ASSERT_TRUE(saver.Alive());
     HANDLE thread = ThreadHandleList ? ThreadHandleList->Thread : nullptr;
     ASSERT_NE(thread, nullptr);
-    EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(5000)), WAIT_OBJECT_0)
+    // The had-enough comes as a posted message: this thread must pump to
+    // see it, however soon after the first tick the thread posts it.
+    EXPECT_TRUE(PumpingWaitUntil([thread] { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; },
+                                 driver::Limit(5000)))
         << "the had-enough handler stops the thread";
     Pump(100);
     EXPECT_EQ(silent.starts.size(), 1u);
@@ -196,13 +199,20 @@ TEST(Timer, OnlyTheFrameworkEndsTheThread)
     ThreadData *timer = GetTimerProp(saver.Handle());
     ASSERT_NE(timer, nullptr);
     HANDLE thread = timer->thread;
+    TraceCapture traces;
     for (UINT message : {UINT(WM_QUIT), UINT(WM_USER), UINT(WM_TIMER), UINT(WM_QUIT)})
         EXPECT_TRUE(PostThreadMessageA(timer->threadId, message, 0, 0));
+    // The dropped messages are traced with their parameters whole, as wide
+    // as the program's.
+    EXPECT_TRUE(PostThreadMessageA(timer->threadId, WM_APP, ~WPARAM(0), -2));
     PostMessageA(saver.Handle(), SCRM_INTERNAL, SCRINTERNAL_HADENOUGH, 0);
     SetPropA(saver.Handle(), TimerPropName, reinterpret_cast<HANDLE>(0x10));
     Pump(driver::Limit(500));
     EXPECT_EQ(WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the thread goes on";
     EXPECT_EQ(GetTimerProp(saver.Handle()), timer);
+    const std::string all = sizeof(WPARAM) == 8 ? "ffffffffffffffff" : "ffffffff";
+    EXPECT_TRUE(traces.Contains("Thread message: msg=8000 wParam=" + all + " lParam=" + all.substr(1) + "e"));
+    EXPECT_TRUE(traces.Contains("Thread message: msg=400 wParam=0 lParam=0"));
 
     SendGeneralSettings(saver.Handle(), 200, 0, 0);
     EXPECT_TRUE(patient.WaitForTicks(2, 4000)) << "woken with the same record";

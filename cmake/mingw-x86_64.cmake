@@ -1,0 +1,24 @@
+# Cross-compiles the 64-bit (x86-64) Windows program from Linux with MinGW-w64.
+# The POSIX-thread variant is used because the win32-thread one lacks
+# std::mutex, which GoogleTest needs.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+
+set(MINGW_PREFIX x86_64-w64-mingw32)
+set(CMAKE_C_COMPILER   ${MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER  ${MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# ctest runs the Windows test executables through 64-bit Wine. Debian keeps
+# its loader out of PATH; started directly, a 64-bit program does not go
+# through the 32-bit loader first (which may run under an emulator).
+find_program(DUSKLIT_WINE64 NAMES wine64 PATHS /usr/lib/wine /usr/lib64/wine /opt/wine-stable/bin NO_CMAKE_FIND_ROOT_PATH)
+if(DUSKLIT_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${DUSKLIT_WINE64})
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR wine)
+endif()
