@@ -7,7 +7,11 @@
 #   cmake -DBUILD_DIR=<build> -DDIR=<dir> -DCONSUMER=<consumer source>
 #         -DGENERATOR=<generator> [-DPLATFORM=<generator platform>]
 #         [-DTOOLCHAIN=<relative to the prefix>]
+#         [-DOTHER_TOOLCHAIN=<a toolchain file of the other width>]
 #         -P build_consumer.cmake
+#
+# With OTHER_TOOLCHAIN, the consumer configured for the other width must
+# not find this SDK: a program of one width cannot link the other's.
 cmake_policy(VERSION 3.16)
 foreach(variable BUILD_DIR DIR CONSUMER GENERATOR)
   if(NOT DEFINED ${variable})
@@ -53,3 +57,13 @@ endforeach()
 run(${CMAKE_COMMAND} -S ${prefix}/share/dusklit/examples/starfield -B ${DIR}/starfield ${generator_options}
     ${toolchain_option} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
 run(${CMAKE_COMMAND} --build ${DIR}/starfield --config Release)
+
+if(OTHER_TOOLCHAIN)
+  execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER} -B ${DIR}/other-width ${generator_options}
+                          -DCMAKE_TOOLCHAIN_FILE=${OTHER_TOOLCHAIN} -DCMAKE_PREFIX_PATH=${prefix}
+                          -DCONSUMER_FORM=static
+                  RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+  if(result EQUAL 0 OR NOT output MATCHES "DusklitConfig")
+    message(FATAL_ERROR "a consumer of the other width took this SDK (${result}):\n${output}")
+  endif()
+endif()
