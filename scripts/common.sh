@@ -77,6 +77,24 @@ dusklit_setup() {
   bash "$DUSKLIT_ROOT/scripts/setup.sh"
 }
 
+# The builds a command works on, from DUSKLIT_ARCHES ("32 64" by default),
+# into the array dusklit_arches; anything else stops the command.
+dusklit_read_arches() {
+  local command arch
+  command=$(basename "$0")
+  read -r -a dusklit_arches <<<"${DUSKLIT_ARCHES:-32 64}"
+  for arch in "${dusklit_arches[@]}"; do
+    case $arch in
+      32|64) ;;
+      *) echo "$command: DUSKLIT_ARCHES takes 32 and 64, not $arch" >&2; exit 2 ;;
+    esac
+  done
+  if [ ${#dusklit_arches[@]} -eq 0 ]; then
+    echo "$command: DUSKLIT_ARCHES is empty" >&2
+    exit 2
+  fi
+}
+
 # Configures the selected build once; cache settings given as arguments
 # (-DNAME=value) also reach a tree configured before.
 dusklit_configure() {

@@ -8,14 +8,8 @@
 set -euo pipefail
 source "$(dirname "$0")/common.sh"
 
-read -r -a arches <<<"${DUSKLIT_ARCHES:-32 64}"
-for arch in "${arches[@]}"; do
-  case $arch in
-    32|64) ;;
-    *) echo "test.sh: DUSKLIT_ARCHES takes 32 and 64, not $arch" >&2; exit 2 ;;
-  esac
-done
-[ ${#arches[@]} -gt 0 ] || { echo "test.sh: DUSKLIT_ARCHES is empty" >&2; exit 2; }
+dusklit_read_arches
+arches=("${dusklit_arches[@]}")
 
 dusklit_setup
 

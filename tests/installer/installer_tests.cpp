@@ -38,15 +38,6 @@ std::optional<std::string> DesktopText(const std::string &name)
     return Text(HKEY_CURRENT_USER, brix::DesktopKey, name);
 }
 
-bool MachineKeyExists(const std::string &key)
-{
-    HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(handle);
-    return true;
-}
-
 bool Exists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -92,7 +83,7 @@ protected:
     {
         ASSERT_TRUE(saver_.Written() && active_.Written() && usePassword_.Written());
         ASSERT_FALSE(Exists(installed_)) << "left over from an earlier run: " << installed_;
-        ASSERT_FALSE(MachineKeyExists(UninstallKey));
+        ASSERT_FALSE(KeyExists(UninstallKey, HKEY_LOCAL_MACHINE));
     }
 
     void TearDown() override
@@ -100,7 +91,7 @@ protected:
         if (IsSkipped())
             return;
         // A failed case may leave an install behind: take it away.
-        if (MachineKeyExists(UninstallKey))
+        if (KeyExists(UninstallKey, HKEY_LOCAL_MACHINE))
             Uninstall();
         DeleteFileA(installed_.c_str());
         DeleteKey(StateKey);
@@ -130,7 +121,7 @@ protected:
         ASSERT_EQ(driver::RunToEnd(*quiet, 180000), std::optional<DWORD>(0)) << *quiet;
         EXPECT_TRUE(driver::WaitUntil([&] { return !Exists(*folder); }, driver::DefaultWaitMs, 100)) << *folder;
         EXPECT_FALSE(Exists(installed_));
-        EXPECT_FALSE(MachineKeyExists(UninstallKey));
+        EXPECT_FALSE(KeyExists(UninstallKey, HKEY_LOCAL_MACHINE));
         EXPECT_FALSE(KeyExists(StateKey));
     }
 };

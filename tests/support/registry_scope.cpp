@@ -147,10 +147,10 @@ bool DeleteKey(const std::string &key)
     return !KeyExists(key);
 }
 
-bool KeyExists(const std::string &key)
+bool KeyExists(const std::string &key, HKEY root)
 {
     HKEY handle = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &handle) != ERROR_SUCCESS)
         return false;
     RegCloseKey(handle);
     return true;

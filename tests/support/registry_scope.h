@@ -69,7 +69,8 @@ struct StoredValue {
 
 // Removes the key with everything under it; true when it is gone.
 bool DeleteKey(const std::string &key);
-bool KeyExists(const std::string &key);
+// Under HKEY_CURRENT_USER unless another root is named.
+bool KeyExists(const std::string &key, HKEY root = HKEY_CURRENT_USER);
 // Creates the key if needed.
 void WriteValue(const std::string &key, const std::string &name, DWORD type, const std::string &bytes);
 void WriteDword(const std::string &key, const std::string &name, DWORD value);
