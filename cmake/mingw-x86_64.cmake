@@ -1,4 +1,5 @@
 # Cross-compiles the 64-bit (x86-64) Windows program from Linux with MinGW-w64.
+# Kept whole, like its 32-bit twin, because each SDK ships its own file alone.
 # The POSIX-thread variant is used because the win32-thread one lacks
 # std::mutex, which GoogleTest needs.
 set(CMAKE_SYSTEM_NAME Windows)
@@ -12,6 +13,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/${MINGW_PREFIX})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+
+# Packages are looked for in CMAKE_PREFIX_PATH as given too, not only
+# under the MinGW root: an installed Dusklit SDK lies wherever its user put it.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
 # ctest runs the Windows test executables through 64-bit Wine. Debian keeps
 # its loader out of PATH; started directly, a 64-bit program does not go
