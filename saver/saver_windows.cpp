@@ -6,6 +6,7 @@
 #include "saver/monitors.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
+#include "saver/window_kinds.h"
 
 namespace {
 
@@ -22,6 +23,7 @@ enum SaverMode : LONG { FullScreenMode = 0, MonitorPreviewMode = 1, SystemPrevie
 struct WindowRequest {
     CREATESTRUCTA create = {};
     LONG mode = FullScreenMode;
+    SaverWindowKind kind = SaverWindowKind::FullScreen; // what the window is, whoever makes it
     SaverCreateParams *record = nullptr;
 };
 
@@ -30,6 +32,7 @@ WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *classN
 {
     WindowRequest request;
     request.mode = insideMonitor ? MonitorPreviewMode : SystemPreviewMode;
+    request.kind = insideMonitor ? SaverWindowKind::MonitorPreview : SaverWindowKind::SystemPreview;
     RECT outer = {};
     GetWindowRect(parent, &outer);
     CREATESTRUCTA &c = request.create;
@@ -57,6 +60,7 @@ WindowRequest SaverRequest(const char *className)
     c.lpCreateParams = request.record;
     c.hInstance = ModuleInstance;
     if (CurrentPrefs.DebugWindow) {
+        request.kind = SaverWindowKind::DebugWindow;
         c.cx = GetSystemMetrics(SM_CXSCREEN) / 6;
         c.cy = GetSystemMetrics(SM_CYSCREEN) / 6;
         c.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -77,6 +81,7 @@ WindowRequest SaverRequest(const char *className)
 
 HWND CreateFromRequest(const WindowRequest &request)
 {
+    AnnouncedSaverWindow announced(request.kind);
     const CREATESTRUCTA &c = request.create;
     HWND window = CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style), c.x, c.y, c.cx,
                                   c.cy, c.hwndParent, c.hMenu, c.hInstance, c.lpCreateParams);
@@ -95,6 +100,7 @@ HWND CreateThroughCallback(WindowRequest request)
 {
     if (!EntryArgs.CreateWindowHook)
         return CreateFromRequest(request);
+    AnnouncedSaverWindow announced(request.kind);
     return HandedOver(request, EntryArgs.CreateWindowHook(request.mode, &request.create));
 }
 
@@ -103,6 +109,7 @@ HWND CreateThroughCallback(WindowRequest request)
 HWND CreateThroughHost(WindowRequest request, const UINT *messages, int count)
 {
     for (int i = 0; i < count; ++i) {
+        AnnouncedSaverWindow announced(request.kind);
         LRESULT answer = SendMessageA(EntryArgs.HostWindow, messages[i], static_cast<WPARAM>(request.mode),
                                       reinterpret_cast<LPARAM>(&request.create));
         if (answer)
