@@ -7,6 +7,7 @@
 
 bool KeyDown[DemoKeyCount] = {};
 bool DemoActive = true;
+bool DemoLostActivation = false;
 
 bool RunDemoIdlePass()
 {
@@ -23,6 +24,8 @@ bool RunDemoIdlePass()
 
 bool RunDemoPass()
 {
+    if (DemoLostActivation)
+        return false;
     MSG message;
     // Pending messages are always drained before anything is drawn.
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {

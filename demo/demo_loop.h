@@ -7,6 +7,7 @@ constexpr int DemoKeyCount = 256; // one entry per virtual-key code
 // Process-wide demo state, written only by DemoWindowProc.
 extern bool KeyDown[DemoKeyCount]; // true while the key is held down
 extern bool DemoActive;            // false while the window is minimised
+extern bool DemoLostActivation;    // the demo as the lock lost the activation: it ends
 
 LRESULT CALLBACK DemoWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -8,11 +8,13 @@ namespace {
 
 // As the lock's first face, the demo ends the moment another window takes
 // the activation (Alt+Tab, the Windows key, a window coming up): the saver
-// window takes over before anything else can be reached.
+// window takes over before anything else can be reached. (The loop looks
+// at the flag; a WM_QUIT would outlive the demo, which its teardown
+// deactivates too, and end the first modal box of the saver.)
 void EndLockedDemoOnDeactivation(bool deactivated)
 {
     if (DemoIsLock && deactivated)
-        PostQuitMessage(0);
+        DemoLostActivation = true;
 }
 
 LRESULT OnActivate(HWND, WPARAM wParam, LPARAM)

@@ -23,6 +23,7 @@ struct SendUnderWay {
 
 struct ThreadWatch {
     int watchers = 0;
+    int quitRefusals = 0;
     HHOOK send = nullptr;
     HHOOK sendReturn = nullptr;
     HHOOK posted = nullptr;
@@ -68,7 +69,8 @@ LRESULT CALLBACK OnPosted(int code, WPARAM removal, LPARAM lParam)
 {
     if (code == HC_ACTION) {
         auto *message = reinterpret_cast<MSG *>(lParam);
-        if (message->hwnd && NeverPosted(message->message))
+        if ((message->hwnd && NeverPosted(message->message)) ||
+            (message->message == WM_QUIT && Watch.quitRefusals > 0))
             message->message = WM_NULL;
     }
     return CallNextHookEx(nullptr, code, removal, lParam);
@@ -110,6 +112,16 @@ MessageOriginWatch::MessageOriginWatch()
 MessageOriginWatch::~MessageOriginWatch()
 {
     EndWatchingMessageOrigins();
+}
+
+QuitRefusal::QuitRefusal()
+{
+    ++Watch.quitRefusals;
+}
+
+QuitRefusal::~QuitRefusal()
+{
+    --Watch.quitRefusals;
 }
 
 void BeginWatchingMessageOrigins()

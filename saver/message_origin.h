@@ -9,7 +9,8 @@
 //    thread, whether this thread sent it, and keep one entry per send
 //    while its window procedure runs;
 //  - the message hook drops, before anyone dispatches them, the messages
-//    that nobody may post: a window's creation and destruction;
+//    that nobody may post: a window's creation and destruction, and, while
+//    a QuitRefusal lives, WM_QUIT;
 //  - the window hook refuses to minimise or maximise the full-screen
 //    saver window, which the framework never does itself.
 #pragma once
@@ -22,6 +23,21 @@ public:
     ~MessageOriginWatch();
     MessageOriginWatch(const MessageOriginWatch &) = delete;
     MessageOriginWatch &operator=(const MessageOriginWatch &) = delete;
+};
+
+// While it lives, a WM_QUIT for this thread (PostQuitMessage, or one that
+// anyone posted with PostThreadMessage) is thrown away: a modal box ends
+// on WM_QUIT as if it had been answered, and the password box must end
+// only on its answer. Watches the thread too.
+class QuitRefusal {
+public:
+    QuitRefusal();
+    ~QuitRefusal();
+    QuitRefusal(const QuitRefusal &) = delete;
+    QuitRefusal &operator=(const QuitRefusal &) = delete;
+
+private:
+    MessageOriginWatch watch_;
 };
 
 // The same, for owners whose life is not a scope (a saver window, from its

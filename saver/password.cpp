@@ -5,6 +5,7 @@
 #include "dusklit.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
+#include "saver/message_origin.h"
 #include "saver/def_saver_proc.h"
 #include "saver/password_setting.h"
 #include "saver/prefs.h"
@@ -124,7 +125,11 @@ int DoVerifyPwDialog(HWND window)
         ScrTrace("DoVerifyPwDialog: unable to load pwdprovider library. Aborting");
         return IDOK;
     }
-    int result = VerifyWithProvider(provider, window);
+    int result;
+    {
+        QuitRefusal onlyTheAnswer;
+        result = VerifyWithProvider(provider, window);
+    }
     FreeLibrary(provider);
     return result;
 }

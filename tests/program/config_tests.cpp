@@ -764,6 +764,13 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
     ASSERT_TRUE(driver::SendKeyPress('A'));
     EXPECT_TRUE(program.WaitForDebugOutput("WM_CLOSE: starting verify-password message")) << program.Report();
     EXPECT_TRUE(program.DebugOutputContains("NeedPassword: yes, we do need the password")) << program.Report();
+    // A WM_QUIT would end the password box as if it had been answered.
+    auto box = program.WaitForMessageBox();
+    ASSERT_TRUE(box) << program.Report();
+    for (DWORD thread : ThreadsOf(program.ProcessId()))
+        PostThreadMessageA(thread, WM_QUIT, 1, 0);
+    Sleep(driver::Limit(1500));
+    EXPECT_TRUE(program.Running() && IsWindowVisible(box->Handle())) << program.Report();
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
 }
 

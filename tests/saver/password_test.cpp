@@ -135,6 +135,20 @@ TEST(Password, TheProviderDecidesWhetherTheSaverMayClose)
     EXPECT_EQ(VerifyAnswering(saver.Handle(), Answer("open barley")), IDCANCEL);
     EXPECT_TRUE(traces.Contains("DoVerifyPwDialog: verifypwd returned FALSE. Returning IDCANCEL"));
     EXPECT_EQ(VerifyAnswering(saver.Handle(), Answer("open sesame", IDCANCEL)), IDCANCEL);
+    // Any program can post the saver's thread WM_QUIT, which ends a modal
+    // box as if it were answered: the box goes on, and only the answer counts.
+    const DWORD saverThread = GetCurrentThreadId();
+    EXPECT_EQ(VerifyAnswering(saver.Handle(), [saverThread](DialogAnswerer &user) {
+        HWND box = user.WaitForDialog(STANDIN_VERIFY_CAPTION, STANDIN_IDC_PASSWORD);
+        if (!box)
+            return;
+        PostThreadMessageA(saverThread, WM_QUIT, 1, 0);
+        Sleep(500);
+        DialogAnswerer::Type(box, STANDIN_IDC_PASSWORD, "open barley");
+        DialogAnswerer::Press(box, IDOK);
+    }), IDCANCEL);
+    const PumpResult after = Drain();
+    EXPECT_FALSE(after.quit) << "the quit was nobody's to post";
     SaverRunState.dialogActive = false;
 }
 
