@@ -312,6 +312,20 @@ constexpr DWORD SheetCancelledCode = 0;
 
 // Made with dusklit_add_saver, and without it (linking Dusklit::dusklit
 // alone, which then compiles the framework's resources in by itself).
+// Every form draws with the OpenGL helper (Dusklit::gl): it runs full
+// screen, ticking, until a key closes it.
+void ExpectRunsUntilAKey(driver::ProgramDriver &saver, const driver::StartOptions &options)
+{
+    ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
+    auto window = saver.WaitForWindowOfClass(SaverWindowClass);
+    ASSERT_TRUE(window) << saver.Report();
+    Sleep(driver::Limit(1000));
+    ASSERT_TRUE(saver.Running()) << saver.Report();
+    ASSERT_TRUE(driver::SendKeyPress('A'));
+    EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();
+    EXPECT_FALSE(saver.EndedByDriver());
+}
+
 TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
 {
     for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH}) {
@@ -319,14 +333,7 @@ TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
         driver::ProgramDriver saver(path);
         driver::StartOptions options;
         options.captureDebugOutput = false;
-        ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
-        auto window = saver.WaitForWindowOfClass(SaverWindowClass);
-        ASSERT_TRUE(window) << saver.Report();
-        Sleep(driver::Limit(1000));
-        ASSERT_TRUE(saver.Running()) << saver.Report();
-        ASSERT_TRUE(driver::SendKeyPress('A'));
-        EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();
-        EXPECT_FALSE(saver.EndedByDriver());
+        ExpectRunsUntilAKey(saver, options);
 
         ASSERT_TRUE(saver.Start("/c", options)) << saver.Report();
         auto sheet = saver.WaitForWindow(
@@ -343,6 +350,10 @@ TEST(InstalledSdk, SharedSaverShowsTheVersionOfTheInstalledLibrary)
     InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
     ASSERT_TRUE(installed.Copied()) << installed.Path();
     ExpectAboutBoxNamesTheFileVersion(SDK_SHARED_SAVER_PATH);
+    driver::ProgramDriver saver(SDK_SHARED_SAVER_PATH);
+    driver::StartOptions options;
+    options.captureDebugOutput = false;
+    ExpectRunsUntilAKey(saver, options);
 }
 
 } // namespace
