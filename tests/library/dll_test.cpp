@@ -313,13 +313,18 @@ constexpr DWORD SheetCancelledCode = 0;
 // Made with dusklit_add_saver, and without it (linking Dusklit::dusklit
 // alone, which then compiles the framework's resources in by itself).
 // Every form draws with the OpenGL helper (Dusklit::gl): it runs full
-// screen, ticking, until a key closes it.
+// screen, green, until a key closes it.
 void ExpectRunsUntilAKey(driver::ProgramDriver &saver, const driver::StartOptions &options)
 {
     ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
     auto window = saver.WaitForWindowOfClass(SaverWindowClass);
     ASSERT_TRUE(window) << saver.Report();
-    Sleep(driver::Limit(1000));
+    EXPECT_TRUE(driver::WaitUntil([] {
+        HDC screen = GetDC(nullptr);
+        const COLORREF middle = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+        ReleaseDC(nullptr, screen);
+        return middle == RGB(0, 255, 0);
+    }, 10000, 100)) << "the screen does not turn green\n" << saver.Report();
     ASSERT_TRUE(saver.Running()) << saver.Report();
     ASSERT_TRUE(driver::SendKeyPress('A'));
     EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();

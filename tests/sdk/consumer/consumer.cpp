@@ -1,6 +1,6 @@
 // A small saver an author could write on the SDK: it clears each monitor
-// with the OpenGL helper and leaves closing and configuring to the
-// framework.
+// to green with the OpenGL helper and leaves closing and configuring to
+// the framework.
 #include "dusklit.h"
 #include "dusklit_gl.h"
 
@@ -8,7 +8,8 @@ static LRESULT CALLBACK ConsumerProc(HWND window, UINT message, WPARAM wParam, L
 {
     if (message == WM_CREATE) {
         const LRESULT created = DefSaverProc(window, message, wParam, lParam);
-        ScrGLAttach(window, nullptr);
+        if (ScrGLAttach(window, nullptr))
+            glClearColor(0, 1, 0, 1);
         return created;
     }
     if (message != SCRM_TIMER)
