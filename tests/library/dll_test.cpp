@@ -310,35 +310,31 @@ const char SaverWindowClass[] = "ZoScreenSaverClass";
 constexpr DWORD SaverClosedCode = 2;
 constexpr DWORD SheetCancelledCode = 0;
 
-// Made with dusklit_add_saver, and without it (linking Dusklit::dusklit
-// alone, which then compiles the framework's resources in by itself).
-// Every form draws with the OpenGL helper (Dusklit::gl): it runs full
-// screen, green, until a key closes it.
-void ExpectRunsUntilAKey(driver::ProgramDriver &saver, const driver::StartOptions &options)
+// Made with dusklit_add_saver, without it (linking Dusklit::dusklit alone,
+// which then compiles the framework's resources in by itself), and against
+// the SDK's own dusklit.dll. Each draws with the OpenGL helper, green.
+TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
 {
-    ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
-    auto window = saver.WaitForWindowOfClass(SaverWindowClass);
-    ASSERT_TRUE(window) << saver.Report();
-    EXPECT_TRUE(driver::WaitUntil([] {
-        HDC screen = GetDC(nullptr);
-        const COLORREF middle = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
-        ReleaseDC(nullptr, screen);
-        return middle == RGB(0, 255, 0);
-    }, 10000, 100)) << "the screen does not turn green\n" << saver.Report();
-    ASSERT_TRUE(saver.Running()) << saver.Report();
-    ASSERT_TRUE(driver::SendKeyPress('A'));
-    EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();
-    EXPECT_FALSE(saver.EndedByDriver());
-}
-
-TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
-{
-    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH}) {
+    InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
+    ASSERT_TRUE(installed.Copied()) << installed.Path();
+    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH, SDK_SHARED_SAVER_PATH}) {
         SCOPED_TRACE(path);
         driver::ProgramDriver saver(path);
         driver::StartOptions options;
         options.captureDebugOutput = false;
-        ExpectRunsUntilAKey(saver, options);
+        ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
+        auto window = saver.WaitForWindowOfClass(SaverWindowClass);
+        ASSERT_TRUE(window) << saver.Report();
+        EXPECT_TRUE(driver::WaitUntil([] {
+            HDC screen = GetDC(nullptr);
+            const COLORREF middle = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+            ReleaseDC(nullptr, screen);
+            return middle == RGB(0, 255, 0);
+        }, 10000, 100)) << "no green\n" << saver.Report();
+        ASSERT_TRUE(saver.Running()) << saver.Report();
+        ASSERT_TRUE(driver::SendKeyPress('A'));
+        EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();
+        EXPECT_FALSE(saver.EndedByDriver());
 
         ASSERT_TRUE(saver.Start("/c", options)) << saver.Report();
         auto sheet = saver.WaitForWindow(
@@ -355,10 +351,6 @@ TEST(InstalledSdk, SharedSaverShowsTheVersionOfTheInstalledLibrary)
     InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
     ASSERT_TRUE(installed.Copied()) << installed.Path();
     ExpectAboutBoxNamesTheFileVersion(SDK_SHARED_SAVER_PATH);
-    driver::ProgramDriver saver(SDK_SHARED_SAVER_PATH);
-    driver::StartOptions options;
-    options.captureDebugOutput = false;
-    ExpectRunsUntilAKey(saver, options);
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 // the sheet is open. The example reports each settings change it hears on
 // the debug-output channel, which the driver reads as the program's
 // debugger. The sheet's "&About" shows the example's own About box. A picture of the page is saved beside the test (EXAMPLE_SHOT).
-// And the OpenGL example, prism.scr, full screen and on its page.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -13,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include "examples/prism/prism_ids.h"
 #include "examples/starfield/starfield_ids.h"
 #include "include/dusklit.h"
 #include "resources/resource_ids.h"
@@ -209,42 +207,6 @@ TEST(ExampleSaver, ItsPageShowsALivePreviewThatHearsTheGeneralPage)
     ASSERT_TRUE(driver::ClickDialogButton(sheet->Handle(), IDCANCEL));
     EXPECT_EQ(example.WaitForExit(), std::optional<DWORD>(SheetCancelCode)) << example.Report();
     EXPECT_TRUE(example.UnhandledExceptions().empty()) << example.Report();
-}
-
-// The OpenGL example (examples/prism) full screen: a prism in the middle
-// of the screen, turning, until a key closes it; its page holds a live
-// preview (a GL child window, which Wine draws off the screen, so it is
-// checked by its window).
-TEST(ExampleSaver, PrismTurnsInTheMiddleUntilAKeyAndPreviewsOnItsPage)
-{
-    ProgramDriver prism(PRISM_PATH);
-    ASSERT_TRUE(prism.Start("/s"));
-    ASSERT_TRUE(prism.WaitForWindowOfClass("ZoScreenSaverClass")) << prism.Report();
-    const int x = GetSystemMetrics(SM_CXSCREEN) / 2, y = GetSystemMetrics(SM_CYSCREEN) / 2;
-    const RECT middle = {x - 40, y - 40, x + 40, y + 40};
-    const std::uint32_t background = 0x05051A; // the clear colour, (0.02, 0.02, 0.1)
-    Capture first, later;
-    ASSERT_TRUE(driver::WaitUntil([&] {
-        first = CaptureScreen(middle);
-        return CountColour(first, background) == 0 && CountColour(first, 0) == 0;
-    }, 30000, 100)) << "no prism in the middle of the screen\n" << prism.Report();
-    EXPECT_TRUE(driver::WaitUntil([&] {
-        later = CaptureScreen(middle);
-        return !(later == first);
-    }, 30000, 100)) << "the prism does not turn\n" << prism.Report();
-    ASSERT_TRUE(driver::SendKeyPress('A'));
-    EXPECT_EQ(prism.WaitForExit(), std::optional<DWORD>(2)) << prism.Report();
-
-    ASSERT_TRUE(prism.Start("/c"));
-    auto sheet = prism.WaitForMessageBox(SheetCaption);
-    ASSERT_TRUE(sheet) << prism.Report();
-    HWND page = PageWith(sheet->Handle(), IDC_PRISM_MONITOR);
-    ASSERT_TRUE(page) << driver::Describe(driver::ChildWindowsOf(sheet->Handle()));
-    HWND screen = GetWindow(GetDlgItem(page, IDC_PRISM_MONITOR), GW_CHILD);
-    const driver::WindowInfo preview = driver::ReadWindow(GetWindow(screen, GW_CHILD));
-    EXPECT_EQ("ZoScreenSaverClass", preview.className) << driver::Describe(driver::ChildWindowsOf(page));
-    ASSERT_TRUE(driver::ClickDialogButton(sheet->Handle(), IDCANCEL));
-    EXPECT_EQ(prism.WaitForExit(), std::optional<DWORD>(SheetCancelCode)) << prism.Report();
 }
 
 } // namespace

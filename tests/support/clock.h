@@ -9,8 +9,7 @@ double NowMs();
 
 #include <vector>
 
-// Event times of one source, and the intervals between events of the same
-// phase in milliseconds (a new phase does not count the gap before it).
+// Event times of one source; the intervals between events of a phase, ms.
 struct TickLog {
     std::vector<double> phase;
     std::vector<double> intervals;
