@@ -264,10 +264,9 @@ BOOL WINAPI ScrGLSwap(HWND window)
     GLWindow *gl = Attached(window);
     if (!gl || !MakeCurrent(*gl))
         return FALSE;
-    const double start = NowMs();
     const BOOL swapped = SwapBuffers(gl->dc);
     const double end = NowMs();
-    const double wait = gl->pacer.WaitAfterSwap(start, end);
+    const double wait = gl->pacer.WaitAfterSwap(end);
     if (wait > 0)
         WaitUntil(*gl, end + wait);
     return swapped;

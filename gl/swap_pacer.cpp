@@ -2,12 +2,14 @@
 
 namespace {
 
-// Of the latest swaps, this many must have blocked for a quarter of the
-// period for the driver to count as pacing: a single swap that ran long
-// (the machine was busy) says nothing.
+// Of the latest swaps, this many must have come sooner than nine tenths
+// of the period after the one before for the driver to count as not
+// waiting: the first pictures of a driver that queues a few, or one that
+// the machine let through late, say nothing.
 constexpr unsigned RecentSwaps = 8;
-constexpr int BlockedToCount = 4;
+constexpr int EarlyToCount = 5;
 constexpr unsigned RecentMask = (1u << RecentSwaps) - 1;
+constexpr double EarlyShare = 0.9;
 
 int CountBits(unsigned bits)
 {
@@ -23,26 +25,24 @@ void SwapPacer::Reset(double periodMs)
 {
     period_ = periodMs > 0 ? periodMs : 0;
     started_ = false;
-    blocked_ = 0;
+    early_ = 0;
+    onTheClock_ = false;
 }
 
-bool SwapPacer::DriverWaits() const
-{
-    return CountBits(blocked_) >= BlockedToCount;
-}
-
-double SwapPacer::WaitAfterSwap(double swapStart, double swapEnd)
+double SwapPacer::WaitAfterSwap(double swapEnd)
 {
     if (period_ <= 0)
         return 0;
-    const bool blocked = swapEnd - swapStart >= period_ / 4;
-    blocked_ = ((blocked_ << 1) | (blocked ? 1u : 0u)) & RecentMask;
-    if (DriverWaits()) {
-        started_ = false; // the driver keeps time; a grid would only fight it
-        return 0;
-    }
-    if (!started_) {
+    if (!onTheClock_) {
+        // The helper has not waited since the last swap: how soon this one
+        // came is the driver's own doing.
+        if (started_) {
+            const bool early = swapEnd - lastEnd_ < EarlyShare * period_;
+            early_ = ((early_ << 1) | (early ? 1u : 0u)) & RecentMask;
+        }
         started_ = true;
+        lastEnd_ = swapEnd;
+        onTheClock_ = CountBits(early_) >= EarlyToCount;
         due_ = swapEnd;
         return 0;
     }

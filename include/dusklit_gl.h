@@ -64,9 +64,10 @@ typedef struct ScrGLConfig {
  * fewer), creates the context and makes it current on this thread.
  * FALSE, with nothing changed, for a window that is not a saver window
  * (ScrIsSaverWindow), is not this thread's, is attached already or
- * already has a pixel format unfit for drawing; for a config of another
- * Size or with values out of range; and where OpenGL is missing or
- * refuses the format. */
+ * already has a pixel format unfit for drawing, and for a config of
+ * another Size or with values out of range. FALSE too where OpenGL is
+ * missing or refuses the format or the context: nothing is left behind
+ * then but a pixel format the system took, which a window keeps. */
 BOOL WINAPI ScrGLAttach(HWND window, const ScrGLConfig *config);
 
 /* The monitors the window shows, as ScrGetMonitors counts them: every

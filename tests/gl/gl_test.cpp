@@ -123,7 +123,7 @@ TEST_F(GLHelper, RefusesWhatItCannotServeAndLeavesItUntouched)
 // Each config gives a current, double-buffered RGBA context, with depth
 // when asked and samples (Mesa offers both; fewer where it has fewer), and
 // the period of its swap interval: with one, each swap returns when the
-// display is due, on the clock where the driver does not wait.
+// display is due, on the clock where the driver is seen not to wait.
 TEST_F(GLHelper, ConfigsGiveTheContextsAndThePacingTheyAskFor)
 {
     const ScrGLConfig configs[] = {Config(24, 0, 1), Config(0, 0, 0), Config(16, 4, 1), Config(32, 16, 2)};
@@ -138,7 +138,8 @@ TEST_F(GLHelper, ConfigsGiveTheContextsAndThePacingTheyAskFor)
         EXPECT_GE(Get(GlSamples)[0], asked.Samples ? 2 : 0);
         EXPECT_LE(Get(GlSamples)[0], asked.Samples);
         EXPECT_EQ(ScrGLPeriod(saver), asked.SwapInterval ? 0u : RefreshMs());
-        ASSERT_TRUE(ScrGLSwap(saver));
+        for (int frame = 0; frame < 8; ++frame) // the first ones find out whether the driver waits
+            ASSERT_TRUE(ScrGLSwap(saver));
         const double start = NowMs();
         for (int frame = 1; frame < 8; ++frame) {
             ClearTo(Colours[frame % 2]);
