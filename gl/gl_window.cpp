@@ -155,10 +155,14 @@ LRESULT CALLBACK FollowWindow(HWND window, UINT message, WPARAM wParam, LPARAM l
             FollowDisplay(*gl);
         return result;
     }
-    case WM_DESTROY: {
-        // The saver may still draw or free its objects in its WM_DESTROY.
+    case WM_DESTROY:
+    case WM_NCDESTROY: {
+        // After the saver, which may still draw or free its objects in its
+        // WM_DESTROY. A WM_DESTROY that the framework refused (another
+        // program sent it) leaves a saver window, and its picture, alive.
         const LRESULT result = DefSubclassProc(window, message, wParam, lParam);
-        ScrGLDetach(window);
+        if (message == WM_NCDESTROY || !ScrIsSaverWindow(window))
+            ScrGLDetach(window);
         return result;
     }
     }

@@ -1,6 +1,6 @@
 // How evenly the OpenGL helper paces the prism example (compiled in whole)
-// full screen: its frame periods, start to start, beside the refresh
-// period and, in alternating phases, the same picture by hand: a loop of
+// full screen: its frame periods, swap to swap as the display gets them,
+// beside the refresh period and, in alternating phases, by hand: a loop of
 // plain SwapBuffers with the driver's swap interval 1 and, for a driver
 // whose swaps do not wait (the loop is then unpaced), the framework's ticks
 // answered with the refresh period in whole ms. Run by scripts/bench.sh.
@@ -30,18 +30,19 @@ void HandFrame(HWND window)
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     DrawPrism(Seconds() * 60);
     SwapBuffers(HandDc);
+    (Current == Phase::ByHand ? HandFrames : LoopFrames).Tick();
 }
 
 LRESULT CALLBACK BenchProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message != SCRM_TIMER || Current == Phase::Helper) {
+        const LRESULT result = PrismProc(window, message, wParam, lParam);
         if (message == SCRM_TIMER)
             HelperFrames.Tick();
-        return PrismProc(window, message, wParam, lParam);
+        return result;
     }
     if (Current == Phase::Idle)
         return 50;
-    HandFrames.Tick();
     HandFrame(window);
     return HandPeriodMs;
 }
@@ -78,9 +79,10 @@ int main(int argc, char **argv)
         return 1;
     }
 
-    // Alternating phases, so a change in the machine's load hits all.
-    for (int round = 0; round < rounds; ++round) {
-        if (round > 0 && ScrGLAttach(window, nullptr))
+    // Alternating phases, so a change in the machine's load hits all; the
+    // first round is not counted: the renderer compiles for the picture.
+    for (int round = -1; round < rounds; ++round) {
+        if (round > -1 && ScrGLAttach(window, nullptr))
             glEnable(GL_DEPTH_TEST); // as the prism's WM_CREATE does
         Current = Phase::Helper;
         PumpFor(seconds);
@@ -101,29 +103,34 @@ int main(int argc, char **argv)
         PumpFor(seconds);
         Current = Phase::Idle;
         HandFrames.EndPhase();
-        for (const double end = NowSeconds() + seconds; NowSeconds() < end; HandFrame(window)) {
+        for (const double end = NowSeconds() + seconds; NowSeconds() < end; HandFrame(window))
             PumpMessages();
-            LoopFrames.Tick();
-        }
         LoopFrames.EndPhase();
         wglMakeCurrent(nullptr, nullptr);
         wglDeleteContext(context);
         ReleaseDC(window, HandDc);
+        if (round < 0)
+            HelperFrames = HandFrames = LoopFrames = TickLog();
     }
     DestroyWindow(window);
 
-    std::printf("OpenGL frame periods of the prism example, full screen, start to start:\n");
+    std::printf("OpenGL frame periods of the prism example, full screen, swap to swap:\n");
     std::printf("  display refresh: %s, period %.2f ms (by hand: %u ms)\n",
                 said ? "as the system says" : "unsaid, taken as 60 Hz", refreshMs, HandPeriodMs);
     Report("helper (ScrGLSwap, SCRM_TIMER answered 0):", HelperFrames);
     Report("hand-written loop (SwapBuffers, interval 1):", LoopFrames);
     Report("by hand (SwapBuffers, SCRM_TIMER: the period):", HandFrames);
-    const bool loopPaced = Percentile(LoopFrames.intervals, 0.5) > 0.9 * refreshMs;
+    // The loop is the baseline where the driver paces it; where it runs
+    // faster (unpaced) or slower (the picture takes longer than a refresh
+    // here), the ticks paced by hand are.
+    const double loopShare = Percentile(LoopFrames.intervals, 0.5) / refreshMs;
+    const bool loopPaced = loopShare > 0.9 && loopShare < 1.1;
     const double handP99 = Percentile((loopPaced ? LoopFrames : HandFrames).intervals, 0.99);
     std::printf("  ratio helper / refresh period: median %.3f (goal: 0.98 to 1.02)\n",
                 Percentile(HelperFrames.intervals, 0.5) / refreshMs);
     std::printf("  ratio helper / %s: 99th percentile %.3f (goal: at most 1)\n",
-                loopPaced ? "the loop, paced by the driver" : "by hand, the loop being unpaced here",
+                loopPaced ? "the loop, paced by the driver"
+                          : loopShare < 1 ? "by hand, the loop being unpaced here" : "by hand, the loop being slower",
                 handP99 > 0 ? Percentile(HelperFrames.intervals, 0.99) / handP99 : 0);
     return 0;
 }
