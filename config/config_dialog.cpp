@@ -5,6 +5,7 @@
 #include "config/config_dialog.h"
 
 #include "config/config_host.h"
+#include "config/configuration_guard.h"
 #include "config/general_page.h"
 #include "config/general_settings.h"
 #include "library/library.h"
@@ -12,6 +13,8 @@
 #include "saver/debug_output.h"
 #include "saver/entry.h"
 #include "saver/issued.h"
+#include "saver/message_origin.h"
+#include "saver/window_kinds.h"
 #include "saver/run_state.h"
 #include "saver/strings.h"
 
@@ -125,6 +128,7 @@ INT_PTR RunSheet(HWND host)
 
 BOOL OnInitDialog(HWND host, const ConfigHostRecord *record)
 {
+    GuardConfigurationWindows(host);
     SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(record));
     SetWindowLongPtrA(host, DWLP_USER, 0);
     INT_PTR result = RunSheet(host);
@@ -159,16 +163,15 @@ BOOL OnInitDialogOnce(HWND host, LPARAM lParam)
     return OnInitDialog(host, record);
 }
 
-// Posted messages that would hand the configuration's windows a pointer:
-// a notification, a dialog's initialisation, and the requests of the
-// property sheet and of the up-down control that carry an argument in
-// lParam. The framework and the system never post them; anyone else
-// could post any number.
+// Posted messages that only this thread may send the configuration's
+// windows (see config/configuration_guard.h). The framework and the
+// system never post them; anyone else could post any number. A live
+// preview on a page is a saver window, to which the framework posts its
+// own requests, and which checks what it is handed itself.
 bool CarriesForeignPointer(const MSG &message)
 {
-    if (message.message == WM_NOTIFY || message.message == WM_INITDIALOG)
-        return true;
-    return message.message >= FirstSheetRequest && message.message <= LastSheetRequest && message.lParam != 0;
+    return IsThreadOnlyMessage(message.message, message.wParam, message.lParam) &&
+           SaverWindowKindOf(message.hwnd) == SaverWindowKind::Unknown;
 }
 
 // A window of the configuration: the host, or a window whose top-level
@@ -231,6 +234,7 @@ INT_PTR DoConfigDialog(HWND owner, BOOL notifyOwner)
     ScrCheckResources();
     ConfigHostRecord record = {notifyOwner ? 1 : 0};
     IssuedScope issuedRecord(&record, Issued::HostRecord);
+    MessageOriginWatch watch;
     // Only while the dialog runs: the saver's own windows get what is
     // posted to them as ever.
     HHOOK filter = SetWindowsHookExA(WH_GETMESSAGE, DropForgedPosts, nullptr, GetCurrentThreadId());

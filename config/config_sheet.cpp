@@ -2,6 +2,7 @@
 // answered by a procedure put in front of the sheet's own, and the saver's
 // page stripped of the OK and Cancel buttons that the sheet already has.
 #include "config/config_dialog.h"
+#include "config/configuration_guard.h"
 #include "config/config_host.h"
 #include "resource_ids.h"
 #include "saver/issued.h"
@@ -73,7 +74,12 @@ void RemoveTemplateButtons(HWND page)
 
 int CALLBACK SheetCallback(HWND sheet, UINT message, LPARAM)
 {
-    if (message != PSCB_INITIALIZED || CurrentPrefs.NoAbout)
+    if (message != PSCB_INITIALIZED)
+        return 0;
+    // The guard first: the procedure in front of the sheet's own puts that
+    // one back when the sheet goes, and so must find the guard's behind it.
+    GuardConfigurationWindows(sheet);
+    if (CurrentPrefs.NoAbout)
         return 0;
     AddAboutItem(sheet);
     SubclassSheet(sheet);
@@ -105,5 +111,9 @@ INT_PTR CALLBACK SaverPageProc(HWND page, UINT message, WPARAM wParam, LPARAM lP
     if (message == WM_INITDIALOG)
         RemoveTemplateButtons(page);
     DLGPROC saverProc = EntryArgs.ConfigDialogProc;
-    return saverProc ? saverProc(page, message, wParam, lParam) : FALSE;
+    const INT_PTR result = saverProc ? saverProc(page, message, wParam, lParam) : FALSE;
+    // After the saver's own set-up, so the controls it made are guarded too.
+    if (message == WM_INITDIALOG)
+        GuardConfigurationWindows(page);
+    return result;
 }

@@ -1,5 +1,8 @@
 #include "config/context_help.h"
 
+#include <cstdio>
+#include <cstring>
+
 #include "dusklit.h"
 #include "library/library.h"
 #include "resource_ids.h"
@@ -34,26 +37,55 @@ const DWORD GeneralPageHelp[] = {
     0,                         0,
 };
 
+// Help files are looked for in one place only, the Help folder of the
+// Windows directory, and handed to the help viewer by full path there. A
+// help file can run programs: one of the same name in the program's folder
+// or the current directory, which the viewer and OpenFile would search
+// first, must never be opened. A name with a path of its own is refused.
+bool HelpFilePath(const char *name, char (&path)[MAX_PATH])
+{
+    path[0] = '\0';
+    if (!name[0] || std::strpbrk(name, "\\/:"))
+        return false;
+    char windows[MAX_PATH] = "";
+    const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return false;
+    const int written = std::snprintf(path, MAX_PATH, "%s%sHelp\\%s", windows,
+                                      windows[length - 1] == '\\' ? "" : "\\", name);
+    if (written <= 0 || written >= MAX_PATH) {
+        path[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool Installed(const char *path)
+{
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 // The active-configuration topic exists only in the framework's own help
 // file, which a saver may rename: it is named without looking for it.
 // Every other topic is in the Plus! help file too, which stands in when
 // the framework's file is not installed.
-bool HelpFileFor(bool activeConfigTopic, TextBuffer &file)
+bool HelpFileFor(bool activeConfigTopic, char (&path)[MAX_PATH])
 {
-    if (activeConfigTopic)
-        return LoadSaverText(IDS_HELP_FILE, file);
-    OFSTRUCT found = {};
-    found.cBytes = sizeof found;
-    if (LoadSaverText(IDS_HELP_FILE, file) && OpenFile(file, &found, OF_EXIST) != HFILE_ERROR)
+    TextBuffer name;
+    const bool own = LoadSaverText(IDS_HELP_FILE, name) && HelpFilePath(name, path);
+    if (own && (activeConfigTopic || Installed(path)))
         return true;
-    return LoadLibraryText(IDS_PLUS_HELP_FILE, file);
+    if (activeConfigTopic)
+        return false;
+    return LoadLibraryText(IDS_PLUS_HELP_FILE, name) && HelpFilePath(name, path);
 }
 
 void ShowHelp(HWND target, UINT command, bool activeConfigTopic, const DWORD *table)
 {
-    TextBuffer file;
-    if (HelpFileFor(activeConfigTopic, file))
-        WinHelpA(target, file, command, reinterpret_cast<ULONG_PTR>(table));
+    char path[MAX_PATH];
+    if (HelpFileFor(activeConfigTopic, path))
+        WinHelpA(target, path, command, reinterpret_cast<ULONG_PTR>(table));
 }
 
 } // namespace

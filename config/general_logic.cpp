@@ -39,7 +39,7 @@ std::int32_t ShownDelay(std::int32_t seconds, std::int32_t unit)
 bool ReadTypedDelay(const char *text, std::int32_t unit, std::int32_t &seconds)
 {
     std::int32_t typed = 0;
-    if (!ReadNumber(text, typed))
+    if (!ReadNumber(text, typed) || typed < 0)
         return false;
     seconds = unit == DelayUnitMinutes ? KeepWithin32Bits(typed * SecondsPerMinute) : typed;
     return true;

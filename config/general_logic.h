@@ -19,11 +19,12 @@ std::int32_t ShownDelay(std::int32_t seconds, std::int32_t unit);
 // The delay in seconds that the typed text asks for. The text is read the
 // way "%i" reads it: blanks skipped, an optional sign, 0x for hexadecimal,
 // a leading 0 for octal, up to the first character that does not fit; so
-// "0x1E" is 30, "010" is 8 and "-5" is -5. In minutes the number is
-// multiplied by 60. The number is not limited to the arrows' range, but a
-// text or product beyond 32 bits stops at the nearest 32-bit value rather
-// than wrapping to some unrelated delay. False (seconds untouched) when no
-// number starts the text, or the text is null.
+// "0x1E" is 30 and "010" is 8. In minutes the number is multiplied by 60.
+// The number is not limited to the arrows' range, but a text or product
+// beyond 32 bits stops at the nearest 32-bit value rather than wrapping to
+// some unrelated delay. False (seconds untouched) when no number starts
+// the text, the number is negative (a delay past any saver's end, once
+// stored), or the text is null.
 bool ReadTypedDelay(const char *text, std::int32_t unit, std::int32_t &seconds);
 
 // A sensitivity entry of the string table is a list text and a threshold

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "config/configuration_guard.h"
 #include "config/context_help.h"
 #include "config/general_logic.h"
 #include "config/general_settings.h"
@@ -257,6 +258,7 @@ void OnInitDialog(HWND page, LPARAM lParam)
     if (!WasIssued(settings, Issued::GeneralSettings))
         return;
     SetWindowLongPtrA(page, DWLP_USER, reinterpret_cast<LONG_PTR>(settings));
+    GuardConfigurationWindows(page);
     SetUpControls(settings, page);
 }
 

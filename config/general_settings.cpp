@@ -148,7 +148,8 @@ void GeneralDialog::ReadRegistry()
     if (RegOpenKeyExA(HKEY_CURRENT_USER, subkey, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
         return;
 
-    QueryNumber(key, IDS_REG_PASSWORD_DELAY, passwordDelay);
+    if (QueryNumber(key, IDS_REG_PASSWORD_DELAY, passwordDelay))
+        passwordDelay = ClampPasswordDelay(passwordDelay);
     if (QueryNumber(key, IDS_REG_PASSWORD_DELAY_INDEX, passwordDelayIndex))
         passwordDelayIndex = ClampPasswordDelayIndex(passwordDelayIndex);
     QueryNumber(key, IDS_REG_MOUSE_THRESHOLD, mouseThreshold);

@@ -28,6 +28,11 @@ std::int32_t ClampPasswordDelayIndex(std::int32_t index)
     return ClampUnsigned(index, 1);
 }
 
+std::int32_t ClampPasswordDelay(std::int32_t seconds)
+{
+    return seconds < 0 ? 0 : seconds;
+}
+
 std::int32_t ClampMouseThresholdIndex(std::int32_t index)
 {
     return ClampUnsigned(index, 3);

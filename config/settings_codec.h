@@ -26,6 +26,9 @@ bool DecodeNumberValue(const std::uint8_t *bytes, std::size_t size, std::int32_t
 // Compared as unsigned numbers, so a negative index lands on the top.
 std::int32_t ClampPasswordDelayIndex(std::int32_t index); // 0 seconds, 1 minutes
 std::int32_t ClampMouseThresholdIndex(std::int32_t index); // 0 to 3
+// A stored password delay that reads as negative (0x80000000 or more) is
+// no delay: the password guards the desktop, so in doubt it is asked.
+std::int32_t ClampPasswordDelay(std::int32_t seconds);
 
 // "Y" is now, "N" never, anything else (lower case included) default.
 std::uint8_t CornerFromCharacter(char character);

@@ -6,11 +6,27 @@
 
 namespace {
 
+// As the lock's first face, the demo ends the moment another window takes
+// the activation (Alt+Tab, the Windows key, a window coming up): the saver
+// window takes over before anything else can be reached.
+void EndLockedDemoOnDeactivation(bool deactivated)
+{
+    if (DemoIsLock && deactivated)
+        PostQuitMessage(0);
+}
+
 LRESULT OnActivate(HWND, WPARAM wParam, LPARAM)
 {
     // The high word is the minimised flag: no frames while minimised.
     DemoActive = HIWORD(wParam) == 0;
+    EndLockedDemoOnDeactivation(LOWORD(wParam) == WA_INACTIVE);
     return 0;
+}
+
+LRESULT OnActivateApp(HWND window, WPARAM wParam, LPARAM lParam)
+{
+    EndLockedDemoOnDeactivation(wParam == FALSE);
+    return DefWindowProcA(window, WM_ACTIVATEAPP, wParam, lParam);
 }
 
 LRESULT OnSysCommand(HWND window, WPARAM wParam, LPARAM lParam)
@@ -61,7 +77,7 @@ struct MessageHandler {
 };
 
 constexpr MessageHandler Handlers[] = {
-    {WM_ACTIVATE, OnActivate}, {WM_SYSCOMMAND, OnSysCommand}, {WM_CLOSE, OnClose},
+    {WM_ACTIVATE, OnActivate}, {WM_ACTIVATEAPP, OnActivateApp}, {WM_SYSCOMMAND, OnSysCommand}, {WM_CLOSE, OnClose},
     {WM_KEYDOWN, OnKeyDown},   {WM_KEYUP, OnKeyUp},           {WM_SIZE, OnSize},
 };
 

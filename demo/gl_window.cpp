@@ -14,6 +14,7 @@ HWND DemoWindow = nullptr;
 HDC DemoDeviceContext = nullptr;
 HGLRC DemoRenderingContext = nullptr;
 bool DemoFullscreen = false;
+bool DemoIsLock = false;
 
 ChangeDisplayModeProc ChangeDisplayMode = ChangeDisplaySettingsA;
 
@@ -34,14 +35,22 @@ constexpr double FieldOfView = 45.0;
 constexpr double NearPlane = 0.1;
 constexpr double FarPlane = 100.0;
 
+// The demo's boxes have no owner and wait for an answer. Over the open
+// desktop of a program that should be locking it, they would hold the
+// lock back for as long as nobody answers: the lock shows none of them.
+int Tell(const char *text, const char *caption, UINT type)
+{
+    return DemoIsLock ? 0 : MessageBoxA(nullptr, text, caption, type);
+}
+
 void ShowError(const char *text)
 {
-    MessageBoxA(nullptr, text, DEMO_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
+    Tell(text, DEMO_ERROR_CAPTION, MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ShowShutdownError(const char *text)
 {
-    MessageBoxA(nullptr, text, DEMO_SHUTDOWN_CAPTION, MB_OK | MB_ICONINFORMATION);
+    Tell(text, DEMO_SHUTDOWN_CAPTION, MB_OK | MB_ICONINFORMATION);
 }
 
 // The user hears why only after everything is undone, so the display is
@@ -80,13 +89,14 @@ bool EnterFullscreenMode(int width, int height, int bits)
     request.dmBitsPerPel = static_cast<DWORD>(bits);
     if (ChangeDisplayMode(&request, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL)
         return true;
-
-    if (MessageBoxA(nullptr, DEMO_ASK_WINDOWED, DEMO_QUESTION_CAPTION,
-                    MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
+    // The lock asks nothing: without its mode the demo gives way to the saver.
+    if (DemoIsLock)
+        return false;
+    if (Tell(DEMO_ASK_WINDOWED, DEMO_QUESTION_CAPTION, MB_YESNO | MB_ICONEXCLAMATION) == IDYES) {
         DemoFullscreen = false;
         return true;
     }
-    MessageBoxA(nullptr, DEMO_WILL_CLOSE, DEMO_ERROR_CAPTION, MB_OK | MB_ICONSTOP);
+    Tell(DEMO_WILL_CLOSE, DEMO_ERROR_CAPTION, MB_OK | MB_ICONSTOP);
     return false;
 }
 
@@ -110,7 +120,8 @@ PIXELFORMATDESCRIPTOR PixelFormatRequest(int bits)
 // the text that explains a failure, or null when everything is ready.
 const char *OpenWindowAndContext(const char *title, int width, int height, int bits)
 {
-    const DWORD exStyle = DemoFullscreen ? FullscreenExStyle : WindowedExStyle;
+    // As the lock's first face the demo stays above every other window.
+    const DWORD exStyle = (DemoFullscreen ? FullscreenExStyle : WindowedExStyle) | (DemoIsLock ? WS_EX_TOPMOST : 0);
     const DWORD style = DemoFullscreen ? FullscreenStyle : WindowedStyle;
     // The outer size is the requested one: in a window the client area is
     // smaller by the frame.

@@ -24,11 +24,17 @@ LRESULT CALLBACK DemoSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM 
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
+    // Before the demo loads its libraries or shows anything.
+    ScrSecureDllSearch();
+    // Started as the screen saver, the program is the desktop's lock from
+    // its first moment, and the demo is the lock's first face.
+    DemoIsLock = ScrSaverModeRequested() != FALSE;
     DemoFullscreen = true;
     // The user has already been told why when this fails; the framework is
-    // then not entered at all.
+    // then not entered at all, except by the lock, which must not leave the
+    // desktop open because its demo could not run.
     if (!CreateDemoWindow(DEMO_TITLE, DemoWidth, DemoHeight, DemoBits, DemoFullscreen))
-        return 0;
+        return DemoIsLock ? ScrMain(instance, DemoSaverProc, nullptr, nullptr, 0) : 0;
     RunDemoLoop();
     DestroyDemoWindow();
     return ScrMain(instance, DemoSaverProc, nullptr, nullptr, 0);

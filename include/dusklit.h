@@ -92,7 +92,7 @@ typedef INT_PTR(CALLBACK *ScrPropertySheetHook)(HWND configHost, PROPSHEETHEADER
 typedef INT_PTR(CALLBACK *ScrAboutHook)(HWND owner);
 typedef INT_PTR(CALLBACK *ScrChangePasswordHook)(HWND parent);
 
-/* Own-class entry: saverProc becomes the procedure of "ZoScreenSaverClass".
+/* Own-class entry: saverProc handles the windows of "ZoScreenSaverClass".
  * configDialogProc, when given, runs the saver's own page (dialog 2003). */
 int WINAPI ScrMain(HINSTANCE instance, WNDPROC saverProc, DLGPROC configDialogProc,
                    ScrInitCallback initCallback, LPARAM value);
@@ -104,6 +104,24 @@ int WINAPI ScrMainCallback(HINSTANCE instance, ScrCreateWindowHook createWindowH
 /* Host-window entry: the framework asks hostWindow by SCRHOST_* messages
  * before creating windows and dialogs. */
 int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow);
+
+/* Own-class entry, continued: the saver's procedure hears what the system
+ * and the framework send its window. A creation or destruction that
+ * another thread or program sends or posts it is not passed on.
+ *
+ * Under /s the program is the desktop's lock from the moment it starts:
+ * the password delay counts from then, not from the saver window's
+ * creation. A program that does work of its own before it calls an entry
+ * asks first whether it runs as the lock, and secures its library search
+ * before it loads or shows anything (the entries do that too): */
+
+/* Takes the current directory out of the process's search for libraries,
+ * where the system allows that, so a library planted there is never
+ * loaded. Call it first thing in WinMain. */
+void WINAPI ScrSecureDllSearch(void);
+/* TRUE when the process's command line asks for the full-screen saver
+ * (/s, -s or s, in either case). */
+BOOL WINAPI ScrSaverModeRequested(void);
 
 /* ------------------------------------------------------------------ */
 /* Saver windows and the framework's messages. */

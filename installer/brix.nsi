@@ -46,7 +46,9 @@ VIAddVersionKey "FileVersion" "${FILE_VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
-Page directory
+; No folder page, and no /D= either: the folder holds the uninstaller,
+; which Add/Remove Programs runs with administrator rights, so it lies
+; where users cannot write.
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
@@ -117,6 +119,7 @@ FunctionEnd
 
 Function .onInit
   !insertmacro FindSaverDir
+  StrCpy $INSTDIR "$PROGRAMFILES\${PRODUCT}"
   ${If} $Native64 == 1
     StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}"
   ${EndIf}

@@ -7,7 +7,6 @@
 #include "saver/def_saver_proc.h"
 
 #include <cstdlib>
-#include <cstring>
 
 #include "config/config_dialog.h"
 #include "config/general_settings.h"
@@ -16,26 +15,38 @@
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"
+#include "saver/lock_window.h"
+#include "saver/message_origin.h"
 #include "saver/monitors.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
+#include "saver/real_input.h"
 #include "saver/timer.h"
+#include "saver/window_kinds.h"
 
 SaverRunStateRecord SaverRunState = {};
 
 namespace {
 
-// Which window a message is for, and how its traces are labelled.
+// Which window a message is for, as the framework recorded it when the
+// window was made, and how its traces are labelled. A window not yet
+// recorded (its first messages, before WM_CREATE) counts as a full one, so
+// in doubt the password is asked.
 struct SaverWindow {
     HWND handle;
-    bool preview; // a child filling a parent; otherwise the full-screen window
+    SaverWindowKind kind;
+    bool preview; // a child filling a parent; otherwise the full-screen or debug window
+    bool debug;   // the small debug window: an ordinary window, input aside
+    bool lock;    // the full-screen window, which holds its place
     const char *label;
 };
 
 SaverWindow Identify(HWND window)
 {
-    bool preview = GetParent(window) != nullptr;
-    return {window, preview, preview ? "preview DefSaverProc" : "full DefSaverProc"};
+    const SaverWindowKind kind = SaverWindowKindOf(window);
+    const bool preview = IsPreviewKind(kind);
+    return {window, kind, preview, kind == SaverWindowKind::DebugWindow, kind == SaverWindowKind::FullScreen,
+            preview ? "preview DefSaverProc" : "full DefSaverProc"};
 }
 
 void Trace(const SaverWindow &w, const char *text)
@@ -48,14 +59,10 @@ void PostClose(HWND window)
     PostMessageA(window, WM_CLOSE, 0, 0);
 }
 
-bool DebugWindowOn()
-{
-    return CurrentPrefs.DebugWindow != 0;
-}
-
 void TakeSettings(LONG passwordDelay, LONG mouseThreshold, LONG allowActiveConfig)
 {
-    SaverRunState.passwordDelay = static_cast<DWORD>(passwordDelay);
+    // A delay that reads as negative would outlast any saver: none at all.
+    SaverRunState.passwordDelay = passwordDelay < 0 ? 0 : static_cast<DWORD>(passwordDelay);
     SaverRunState.mouseThreshold = mouseThreshold;
     SaverRunState.allowActiveConfig = allowActiveConfig != 0;
 }
@@ -77,20 +84,45 @@ void RestartMouseOrigin()
     GetCursorPos(&SaverRunState.originPos);
 }
 
+// SCRM_DIALOGACTIVE reaches the saver's procedure, which may want to know,
+// but only the framework's own sends change the dialog state: another
+// program that says a dialog runs would leave the saver deaf to input.
+WPARAM OwnDialogActiveSend = ~WPARAM(0);
+
 void SetDialogActive(HWND window, bool active)
 {
-    SendMessageA(window, SCRM_DIALOGACTIVE, active ? 1 : 0, 0);
+    const WPARAM previous = OwnDialogActiveSend;
+    OwnDialogActiveSend = active ? 1 : 0;
+    SendMessageA(window, SCRM_DIALOGACTIVE, OwnDialogActiveSend, 0);
+    OwnDialogActiveSend = previous;
+}
+
+void OnDialogActive(const SaverWindow &w, WPARAM wParam)
+{
+    if (wParam != OwnDialogActiveSend) {
+        Trace(w, "SCRM_DIALOGACTIVE: not the framework's own, so ignoring it");
+        return;
+    }
+    SaverRunState.dialogActive = wParam != 0;
 }
 
 // A window's own WM_CREATE comes once, from CreateWindowExA on this
-// thread. Any program can send a saver window another one (the system
-// even copies a creation structure across for it); taken for real, it
-// would restart the password delay under a running saver.
+// thread, and records the window. Any program can send a saver window
+// another one (the system even copies a creation structure across for
+// it); taken for real, it would restart the password delay under a
+// running saver.
 bool IsOwnCreation(const SaverWindow &w)
 {
-    if (SentByAnotherThread())
+    return w.kind == SaverWindowKind::Unknown;
+}
+
+bool IsForgedDestruction(const SaverWindow &w, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (!IsForgedLifeEvent(w.handle, message, wParam, lParam))
         return false;
-    return w.preview ? !HasTimerProp(w.handle) : w.handle != SaverRunState.fullWindow;
+    Trace(w, message == WM_DESTROY ? "WM_DESTROY: not the window's own destruction, so ignoring it"
+                                   : "WM_NCDESTROY: not the window's own destruction, so ignoring it");
+    return true;
 }
 
 // The settings, the mouse origin, the start of the password delay and the
@@ -116,7 +148,9 @@ LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     Trace(w, "WM_CREATE...");
-    if (!w.preview)
+    const SaverWindowKind kind = RecordSaverWindow(w.handle);
+    BeginWatchingMessageOrigins();
+    if (!IsPreviewKind(kind))
         StartRunState(w.handle);
     if (auto *create = reinterpret_cast<CREATESTRUCTA *>(lParam)) {
         DeleteSaverCreateParams(create->lpCreateParams);
@@ -128,14 +162,6 @@ LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(w.handle, WM_CREATE, wParam, lParam);
 }
 
-bool InsideMonitorControl(HWND window)
-{
-    HWND parent = GetParent(window);
-    char className[100] = "";
-    return parent && GetClassNameA(parent, className, 99) > 0 &&
-           std::strcmp(className, DUSKLIT_MONITOR_WINDOW_CLASS) == 0;
-}
-
 // The run's message loop belongs to the full-screen saver while it lives:
 // a preview that goes meanwhile (one put into a plain window of the
 // configuration opened over the saver) must not end it.
@@ -145,16 +171,42 @@ bool FullSaverRunning(HWND besides)
     return full && full != besides && IsWindow(full);
 }
 
-LRESULT OnDestroy(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+void TidyUp(const SaverWindow &w)
 {
     Trace(w, "WM_DESTROY: tidying up");
     ScrStopTimer(w.handle);
     RemoveTimerProp(w.handle);
-    if (!(w.preview && (InsideMonitorControl(w.handle) || FullSaverRunning(w.handle)))) {
+    NoteDestroy(w.handle, DestroyNote::TidiedUp);
+    if (!(w.preview && (w.kind == SaverWindowKind::MonitorPreview || FullSaverRunning(w.handle)))) {
         Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
         PostQuitMessage(2);
     }
+}
+
+LRESULT OnDestroy(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    if (IsForgedDestruction(w, WM_DESTROY, wParam, lParam))
+        return 0;
+    TidyUp(w);
     return DefWindowProcA(w.handle, WM_DESTROY, wParam, lParam);
+}
+
+// The window's record and its watch end with the window; the handle may
+// name another window later. A window whose only WM_DESTROY was another
+// thread's, refused then, and that ends all the same, is tidied up now,
+// unless its saver's procedure was handed a WM_DESTROY and kept it.
+LRESULT OnFinalDestroy(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    if (IsForgedDestruction(w, WM_NCDESTROY, wParam, lParam))
+        return 0;
+    if (w.kind != SaverWindowKind::Unknown) {
+        if (DestroyNoted(w.handle, DestroyNote::Refused) && !DestroyNoted(w.handle, DestroyNote::TidiedUp) &&
+            !DestroyNoted(w.handle, DestroyNote::Delivered))
+            TidyUp(w);
+        ForgetSaverWindow(w.handle);
+        EndWatchingMessageOrigins();
+    }
+    return DefWindowProcA(w.handle, WM_NCDESTROY, wParam, lParam);
 }
 
 void OnDeactivate(const SaverWindow &w, WPARAM wParam)
@@ -205,7 +257,7 @@ LRESULT OnClose(const SaverWindow &w)
 
 void OnSetCursor(const SaverWindow &w)
 {
-    if (!w.preview && !DebugWindowOn())
+    if (!w.preview && !w.debug)
         SetCursor(nullptr);
     else
         SetCursor(LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW)));
@@ -233,8 +285,9 @@ bool MayOpenActiveConfig(const SaverWindow &w)
 // Shift, Ctrl, Scroll Lock and the right button open the configuration
 // over the running saver when both the saver and the user allow it; if
 // not, they close the saver like any other input. So does such a key or
-// click that another program sent rather than the user typed or clicked.
-void RequestActiveConfig(const SaverWindow &w)
+// click that another program sent, or posted while no such key or button
+// is really held down.
+void RequestActiveConfig(const SaverWindow &w, bool reallyPressed)
 {
     if (SaverRunState.dialogActive) {
         ScrTrace("WM_ACTIVE: but dialog is active, so ignoring");
@@ -245,8 +298,8 @@ void RequestActiveConfig(const SaverWindow &w)
         PostClose(w.handle);
         return;
     }
-    if (SentByAnotherThread()) {
-        ScrTrace("WM_ACTIVE: sent by another program, so sending close");
+    if (SentByAnotherThread() || !reallyPressed) {
+        ScrTrace("WM_ACTIVE: not the user's own input, so sending close");
         PostClose(w.handle);
         return;
     }
@@ -266,7 +319,7 @@ void OnKeyDown(const SaverWindow &w, WPARAM key)
 {
     if (key == VK_SHIFT || key == VK_CONTROL || key == VK_SCROLL) {
         ScrTrace("WM_KEYDOWN: active-config key pressed. Checking...");
-        RequestActiveConfig(w);
+        RequestActiveConfig(w, KeyReallyDown(static_cast<UINT>(key)));
         return;
     }
     if (SaverRunState.dialogActive) {
@@ -277,21 +330,24 @@ void OnKeyDown(const SaverWindow &w, WPARAM key)
     PostClose(w.handle);
 }
 
-// Returns true when the command is swallowed (answered 0).
-bool SwallowSystemCommand(const SaverWindow &w, WPARAM command)
+// Returns true when the command is swallowed (answered 0). The full-screen
+// window swallows them all: minimising, moving, sizing, the task list and
+// the rest would each show the desktop beside or behind the lock, and it
+// closes only through WM_CLOSE, which asks for the password. The low four
+// bits belong to the system and say nothing about the command.
+bool SwallowSystemCommand(const SaverWindow &w, WPARAM wParam)
 {
+    const WPARAM command = wParam & 0xFFF0;
+    if (w.lock) {
+        Trace(w, "WM_SYSCOMMAND: gobbling it up: the full-screen window stays as it is.");
+        return true;
+    }
     if (command == SC_SCREENSAVE) {
         Trace(w, "WM_SYSCOMMAND: gobbling up a SC_SCREENSAVE to stop a new saver from running.");
         return true;
     }
-    if (command == SC_CLOSE) {
-        if (DebugWindowOn()) {
-            Trace(w, "WM_SYSCOMMAND: should be gobbling up a SC_CLOSE, but am not because we're in debug mode.");
-            return false;
-        }
-        Trace(w, "WM_SYSCOMMAND: gobbling up a SC_CLOSE");
-        return true;
-    }
+    if (command == SC_CLOSE)
+        Trace(w, "WM_SYSCOMMAND: should be gobbling up a SC_CLOSE, but am not because we're in debug mode.");
     return false;
 }
 
@@ -425,18 +481,30 @@ LRESULT OnInternal(const SaverWindow &w, WPARAM code, LPARAM lParam)
 
 // Messages for the full-screen window only; a preview leaves them to the
 // system. Returns true with result set when the message was answered.
-bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LRESULT &result)
+bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LPARAM lParam, LRESULT &result)
 {
     switch (message) {
     case WM_ACTIVATE:
     case WM_ACTIVATEAPP:
     case WM_NCACTIVATE:
-        if (!DebugWindowOn())
+        if (!w.debug)
             OnDeactivate(w, wParam);
         return false;
     case WM_DISPLAYCHANGE:
-        if (!DebugWindowOn())
+        if (!w.debug)
             OnDisplayChange(w);
+        return false;
+    case WM_WINDOWPOSCHANGING:
+        if (w.lock)
+            HoldPlaceOnPositionChange(w.handle, lParam);
+        return false;
+    case WM_WINDOWPOSCHANGED:
+        if (w.lock)
+            RestorePlaceAfterChange(w.handle);
+        return false;
+    case WM_STYLECHANGING:
+        if (w.lock)
+            HoldStylesOnStyleChange(w.handle, wParam, lParam);
         return false;
     case WM_KEYDOWN:
         OnKeyDown(w, wParam);
@@ -451,7 +519,7 @@ bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LRESUL
         }
         return false;
     case WM_MOUSEMOVE:
-        if (!DebugWindowOn())
+        if (!w.debug)
             OnMouseMove(w);
         return false;
     case WM_LBUTTONDOWN:
@@ -460,7 +528,7 @@ bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LRESUL
         return false;
     case WM_RBUTTONDOWN:
         ScrTrace("WM_RBUTTONDOWN: active-config. checking...");
-        RequestActiveConfig(w);
+        RequestActiveConfig(w, RightButtonReallyDown(w.handle, lParam));
         return false;
     default:
         return false;
@@ -478,6 +546,8 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
         return OnCreate(w, wParam, lParam);
     case WM_DESTROY:
         return OnDestroy(w, wParam, lParam);
+    case WM_NCDESTROY:
+        return OnFinalDestroy(w, wParam, lParam);
     case WM_CLOSE:
         return OnClose(w);
     case WM_SETCURSOR:
@@ -494,19 +564,37 @@ LRESULT CALLBACK DefSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM l
     case SCRM_TIMER:
         return OnUnansweredTimer();
     case SCRM_DIALOGACTIVE:
-        SaverRunState.dialogActive = wParam != 0;
+        OnDialogActive(w, wParam);
         break;
     case SCRM_INTERNAL:
         return OnInternal(w, wParam, lParam);
     default:
         if (!w.preview) {
             LRESULT result = 0;
-            if (FullWindowMessage(w, message, wParam, result))
+            if (FullWindowMessage(w, message, wParam, lParam, result))
                 return result;
         }
         break;
     }
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+bool IsForgedLifeEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_NCCREATE:
+    case WM_CREATE:
+        return SentFromElsewhere(window, message, wParam, lParam);
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+        if (!IsTopLevelKind(SaverWindowKindOf(window)) || !SentFromElsewhere(window, message, wParam, lParam))
+            return false;
+        if (message == WM_DESTROY)
+            NoteDestroy(window, DestroyNote::Refused);
+        return true;
+    default:
+        return false;
+    }
 }
 
 const ScrGeneralSettings *WINAPI ScrChangedSettings(WPARAM code, LPARAM data)

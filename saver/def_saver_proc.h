@@ -19,6 +19,15 @@ struct SaverRunStateRecord {
 
 extern SaverRunStateRecord SaverRunState;
 
+// Whether a creation or destruction message is none: sent by another
+// thread or program while nothing of the kind happens to the window. A
+// window is created on its own thread, and the top-level saver windows
+// (the full-screen one, the debug window) are destroyed only by it; a
+// preview hears of the end of its parent, which lives in another program,
+// from that program's thread. (Posted ones never reach a window procedure
+// of a watched thread: see saver/message_origin.h.)
+bool IsForgedLifeEvent(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
 // Sub-codes of SCRM_INTERNAL.
 constexpr WPARAM SCRINTERNAL_TICK = 0;       // sent: one tick, answers the period
 constexpr WPARAM SCRINTERNAL_HADENOUGH = 1;  // posted: the saver stopped its ticks

@@ -8,7 +8,9 @@
 #include "resource_ids.h"
 #include "saver/command_line.h"
 #include "saver/debug_output.h"
+#include "saver/def_saver_proc.h"
 #include "saver/entry.h"
+#include "saver/message_origin.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/previewer.h"
@@ -16,6 +18,7 @@
 #include "saver/saver_windows.h"
 #include "saver/system_components.h"
 #include "saver/thread_list.h"
+#include "saver/window_kinds.h"
 
 LONG RunningFlag = 0;
 HINSTANCE ModuleInstance = nullptr;
@@ -25,6 +28,13 @@ bool OwnAboutDialog = false;
 ThreadHandleNode *ThreadHandleList = nullptr;
 CRITICAL_SECTION ThreadListLock;
 const char *(*CommandLineSource)() = [] { return static_cast<const char *>(GetCommandLineA()); };
+
+// Taken while the program's image is set up, before WinMain: under /s the
+// system started the program as the desktop's lock, and whatever the
+// program does first (brix.scr's demo, for as long as nobody stops it)
+// counts against the password delay. The tick count is this process's own
+// clock; no setting of the system's date and time moves it.
+const DWORD ProgramStartTick = GetTickCount();
 
 namespace {
 
@@ -36,6 +46,25 @@ const RunHooks CallbackHooks = {CallbackCreatePreview, CallbackCreateSaver, Call
                                 CallbackExecuteAboutDialog, CallbackChangePassword};
 const RunHooks HostHooks = {HostCreatePreview, HostCreateSaver, HostExecuteUserDialog,
                             HostExecuteAboutDialog, HostChangePassword};
+
+// The own-class entry's window procedure: the saver's own, behind a guard.
+// A creation or destruction that another thread or program sends is no
+// event in the window's life, and the saver never hears of it. A window
+// whose only WM_DESTROY was refused so, and that then ends all the same,
+// hands the saver its WM_DESTROY before WM_NCDESTROY.
+LRESULT CALLBACK GuardedSaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (IsForgedLifeEvent(window, message, wParam, lParam))
+        return 0;
+    WNDPROC saverProc = EntryArgs.SaverProc ? EntryArgs.SaverProc : DefSaverProc;
+    const bool endWithoutDestroy = message == WM_NCDESTROY && DestroyNoted(window, DestroyNote::Refused) &&
+                                   !DestroyNoted(window, DestroyNote::Delivered);
+    if (endWithoutDestroy || message == WM_DESTROY)
+        NoteDestroy(window, DestroyNote::Delivered);
+    if (endWithoutDestroy)
+        CallWindowProcA(saverProc, window, WM_DESTROY, 0, 0);
+    return CallWindowProcA(saverProc, window, message, wParam, lParam);
+}
 
 // Registration failing because the class exists already is harmless: a
 // second entry call in the same process keeps the first registration.
@@ -88,6 +117,9 @@ int RunSaver()
     HWND window = HookTable.CreateSaverWindow();
     if (!window)
         return 2;
+    // The lock began when the program did.
+    if (window == SaverRunState.fullWindow)
+        SaverRunState.startTick = ProgramStartTick;
     UINT scratch = 0;
     SystemParametersInfoA(SPI_SETSCREENSAVERRUNNING, TRUE, &scratch, 0);
     int result = RunMessageLoop(window);
@@ -163,6 +195,9 @@ void EndThreadList()
 
 int ScrRun(HINSTANCE instance, const RunHooks &hooks)
 {
+    // Every mode's windows live on this thread; what other threads and
+    // programs send them is told from this thread's own from here on.
+    MessageOriginWatch watch;
     RunningFlag = 1;
     HookTable = hooks;
     ModuleInstance = instance;
@@ -200,7 +235,7 @@ int WINAPI ScrMain(HINSTANCE instance, WNDPROC saverProc, DLGPROC configDialogPr
     EntryArgs.Value = value;
     if (initCallback)
         initCallback(instance);
-    RegisterSaverClass(instance, "ZoScreenSaverClass", saverProc, NULL_BRUSH);
+    RegisterSaverClass(instance, "ZoScreenSaverClass", GuardedSaverProc, NULL_BRUSH);
     return ScrRun(instance, OwnClassHooks);
 }
 
@@ -229,6 +264,16 @@ int WINAPI ScrMainHost(HINSTANCE instance, HWND hostWindow)
     EntryArgs.HostWindow = hostWindow;
     RegisterSaverClass(instance, "DummyScreenSaverClass", DefSaverProc, GRAY_BRUSH);
     return ScrRun(instance, HostHooks);
+}
+
+void WINAPI ScrSecureDllSearch()
+{
+    DropCurrentDirectoryFromDllSearch();
+}
+
+BOOL WINAPI ScrSaverModeRequested()
+{
+    return ReadCommandLine(CommandLineSource()).Mode == RunMode::Saver ? TRUE : FALSE;
 }
 
 // LoadIconA hands out the process's one shared copy of the icon, which is

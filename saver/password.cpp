@@ -24,8 +24,12 @@ INT_PTR RefuseChange(HWND parent)
     return MessageBoxA(parent, message, "Password", MB_OK);
 }
 
+// A saver that always asks hides the Wait row from the user: no delay
+// that the user cannot see applies to it.
 bool WithinPasswordDelay()
 {
+    if (CurrentPrefs.AlwaysRequirePassword)
+        return false;
     const DWORD elapsedSeconds = (GetTickCount() - SaverRunState.startTick) / 1000;
     return elapsedSeconds < SaverRunState.passwordDelay;
 }

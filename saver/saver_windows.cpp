@@ -7,6 +7,7 @@
 #include "saver/prefs.h"
 #include "saver/run_state.h"
 #include "saver/timer.h"
+#include "saver/window_kinds.h"
 
 namespace {
 
@@ -23,6 +24,7 @@ enum SaverMode : LONG { FullScreenMode = 0, MonitorPreviewMode = 1, SystemPrevie
 struct WindowRequest {
     CREATESTRUCTA create = {};
     LONG mode = FullScreenMode;
+    SaverWindowKind kind = SaverWindowKind::FullScreen; // what the window is, whoever makes it
     SaverCreateParams *record = nullptr;
 };
 
@@ -31,6 +33,7 @@ WindowRequest PreviewRequest(HWND parent, BOOL insideMonitor, const char *classN
 {
     WindowRequest request;
     request.mode = insideMonitor ? MonitorPreviewMode : SystemPreviewMode;
+    request.kind = insideMonitor ? SaverWindowKind::MonitorPreview : SaverWindowKind::SystemPreview;
     RECT outer = {};
     GetWindowRect(parent, &outer);
     CREATESTRUCTA &c = request.create;
@@ -58,6 +61,7 @@ WindowRequest SaverRequest(const char *className)
     c.lpCreateParams = request.record;
     c.hInstance = ModuleInstance;
     if (CurrentPrefs.DebugWindow) {
+        request.kind = SaverWindowKind::DebugWindow;
         c.cx = GetSystemMetrics(SM_CXSCREEN) / 6;
         c.cy = GetSystemMetrics(SM_CYSCREEN) / 6;
         c.style = WS_OVERLAPPEDWINDOW | WS_VISIBLE;
@@ -78,6 +82,7 @@ WindowRequest SaverRequest(const char *className)
 
 HWND CreateFromRequest(const WindowRequest &request)
 {
+    AnnouncedSaverWindow announced(request.kind);
     const CREATESTRUCTA &c = request.create;
     HWND window = CreateWindowExA(c.dwExStyle, c.lpszClass, c.lpszName, static_cast<DWORD>(c.style), c.x, c.y, c.cx,
                                   c.cy, c.hwndParent, c.hMenu, c.hInstance, c.lpCreateParams);
@@ -96,6 +101,7 @@ HWND CreateThroughCallback(WindowRequest request)
 {
     if (!EntryArgs.CreateWindowHook)
         return CreateFromRequest(request);
+    AnnouncedSaverWindow announced(request.kind);
     return HandedOver(request, EntryArgs.CreateWindowHook(request.mode, &request.create));
 }
 
@@ -104,6 +110,7 @@ HWND CreateThroughCallback(WindowRequest request)
 HWND CreateThroughHost(WindowRequest request, const UINT *messages, int count)
 {
     for (int i = 0; i < count; ++i) {
+        AnnouncedSaverWindow announced(request.kind);
         LRESULT answer = SendMessageA(EntryArgs.HostWindow, messages[i], static_cast<WPARAM>(request.mode),
                                       reinterpret_cast<LPARAM>(&request.create));
         if (answer)

@@ -1,5 +1,7 @@
 #include "saver/system_components.h"
 
+#include "saver/debug_output.h"
+
 #include <cstring>
 
 namespace {
@@ -69,4 +71,5 @@ void DropCurrentDirectoryFromDllSearch()
         reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
     if (setDefaultDirectories)
         setDefaultDirectories(searchDefaultDirectories);
+    ScrTrace("Dusklit: libraries are no longer looked for in the current directory");
 }

@@ -298,7 +298,7 @@ void MeasureSaverClose(int rounds)
         SetCursorPos(CursorHome.x, CursorHome.y);
         {
             driver::ProgramDriver program(brix::ProgramPath());
-            auto window = brix::StartSaverAfterDemo(program, "/s", undebugged);
+            auto window = brix::StartSaver(program, "/s", undebugged);
             if (window)
                 TimeMouseClose(program, window->handle, saver);
             else

@@ -76,7 +76,7 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
         seen.cancelDisabled = !IsWindowEnabled(GetDlgItem(page, IDCANCEL));
         seen.applyShown = IsWindowVisible(GetDlgItem(sheet, ApplyButtonId)) != 0;
         seen.sheetOkShown = IsWindowVisible(GetDlgItem(sheet, IDOK)) && IsWindowVisible(GetDlgItem(sheet, IDCANCEL));
-        SendMessageA(page, PageRequestChange, 0, TagLive);
+        RequestPageChange(page, 0, TagLive);
         user.Press(sheet, IDCANCEL);
     });
     ASSERT_TRUE(sheetSeen_);
@@ -112,7 +112,7 @@ TEST_F(ConfigSheet, ActiveConfigurationRelaysChangesAndOkToTheOwner)
 {
     EntryArgs.ConfigDialogProc = TestConfigDialogProc;
     INT_PTR result = RunSheet(owner_, TRUE, [&](DialogAnswerer &user, HWND sheet) {
-        SendMessageA(SheetCurrentPage(sheet), PageRequestChange, 0, TagLive);
+        RequestPageChange(SheetCurrentPage(sheet), 0, TagLive);
         user.Press(sheet, IDOK);
     });
     ASSERT_TRUE(sheetSeen_);
@@ -146,9 +146,9 @@ TEST_F(ConfigSheet, RouteBitsChooseWhoHears)
         SendNotice(sheet, nullptr, SCRCHANGE_GENERAL, 4);                      // no sheet to walk
         SendNotice(sheet, GetDesktopWindow(), SCRCHANGE_GENERAL, 5);           // another process's window
         SendMessageA(SheetHost(sheet), SCRM_SETTINGSCHANGED, 0, 0);
-        SendMessageA(page, PageRequestPreviewRelay, 1, 0);
+        RequestPreviewRelay(page, 1);
         SendNotice(sheet, sheet, SCRCHANGE_GENERAL, 6); // previews switched off
-        SendMessageA(page, PageRequestPreviewRelay, 0, 0);
+        RequestPreviewRelay(page, 0);
         user.Press(sheet, IDCANCEL);
     });
     ASSERT_TRUE(sheetSeen_);
@@ -173,12 +173,14 @@ TEST_F(ConfigSheet, ForeignMessagesAndSlotsNeitherCrashNorFoolTheSheet)
         bool sheetUp = false;
         std::string caption;
         HWND preview = nullptr;
+        LRESULT range = 0;
+        LRESULT rangeAfter = 0;
     } seen;
     RunSheet(owner_, TRUE, [&](DialogAnswerer &user, HWND sheet) {
         HWND host = SheetHost(sheet);
         SendMessageA(sheet, PSM_SETCURSEL, 0, 0); // the General page, made when first shown
         HWND general = SheetCurrentPage(sheet);
-        HWND saverPage = reinterpret_cast<HWND>(SendMessageA(sheet, PSM_INDEXTOHWND, 1, 0));
+        HWND saverPage = TestPage.page; // PSM_INDEXTOHWND takes its index from this thread only
         seen.preview = TestPage.preview;
 
         ScrGeneralSettings block = ExpectedBlock(5);
@@ -200,17 +202,29 @@ TEST_F(ConfigSheet, ForeignMessagesAndSlotsNeitherCrashNorFoolTheSheet)
             PostMessageA(sheet, PSM_SETTITLEA, 0, number);
             PostMessageA(GetDlgItem(general, IDC_PASSWORD_DELAY_ARROWS), UDM_GETRANGE32, number, number);
         }
+        // Requests that would have the Wait arrows or the sheet write
+        // through a number, and a destruction that would take the host's
+        // mark, and the filter of posted messages with it.
+        HWND arrows = GetDlgItem(general, IDC_PASSWORD_DELAY_ARROWS);
+        seen.range = SendMessageA(arrows, UDM_GETRANGE, 0, 0);
+        SendMessageA(arrows, UDM_GETRANGE32, bogus, bogus);
+        SendMessageA(arrows, UDM_SETRANGE32, 1, 2);
+        SendMessageA(sheet, WM_NOTIFY, 0, 0x10);
+        SendMessageA(host, WM_NCDESTROY, 0, 0);
+        PostMessageA(sheet, PSM_SETTITLEA, 0, bogus);
+        SendMessageA(sheet, WM_NULL, 0, 0);
+        seen.rangeAfter = SendMessageA(arrows, UDM_GETRANGE, 0, 0);
         const LONG_PTR ownProc = SetWindowLongPtrA(host, DWLP_USER, bogus);
         const LONG_PTR record = SetWindowLongPtrA(host, GWLP_USERDATA, bogus);
         const LONG_PTR settings = SetWindowLongPtrA(general, DWLP_USER, bogus);
         SendMessageA(sheet, WM_NULL, 0, 0);
         HWND mute = GetDlgItem(general, IDC_MUTE_SOUND);
         SendMessageA(general, WM_COMMAND, MAKEWPARAM(IDC_MUTE_SOUND, BN_CLICKED), reinterpret_cast<LPARAM>(mute));
-        SendMessageA(saverPage, PageRequestChange, 0, 11); // to the previews only: the record is not the host's
+        RequestPageChange(saverPage, 0, 11); // to the previews only: the record is not the host's
         SetWindowLongPtrA(host, DWLP_USER, ownProc);
         SetWindowLongPtrA(host, GWLP_USERDATA, record);
         SetWindowLongPtrA(general, DWLP_USER, settings);
-        SendMessageA(saverPage, PageRequestChange, 0, 12);
+        RequestPageChange(saverPage, 0, 12);
 
         seen.sheetUp = IsWindowVisible(sheet) != FALSE;
         seen.caption = WindowText(sheet);
@@ -219,6 +233,7 @@ TEST_F(ConfigSheet, ForeignMessagesAndSlotsNeitherCrashNorFoolTheSheet)
     ASSERT_TRUE(sheetSeen_);
     EXPECT_TRUE(seen.sheetUp);
     EXPECT_EQ(seen.caption, SheetCaption);
+    EXPECT_EQ(seen.rangeAfter, seen.range) << "the Wait arrows keep their range";
     EXPECT_EQ(TestPage.preview, seen.preview) << "the saver's page was set up once";
     EXPECT_EQ(TagsFor(owner_), (std::vector<LONG>{12}));
     EXPECT_EQ(TagsFor(TestPage.preview), (std::vector<LONG>{11, 12}));

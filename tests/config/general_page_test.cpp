@@ -392,9 +392,10 @@ TEST_F(GeneralPage, TypedDelaysAreReadSafely)
         {"010", 8, 2},
         {"seconds", 8, 2},
         {"", 8, 2},
-        {"-5", static_cast<DWORD>(-5), 3},
-        {"  12 minutes", 12, 4},
-        {"99999999999999999999", 0x7FFFFFFF, 5},
+        {"-5", 8, 2},
+        {"-1", 8, 2},
+        {"  12 minutes", 12, 3},
+        {"99999999999999999999", 0x7FFFFFFF, 4},
     };
     for (const auto &step : steps) {
         Type(step.typed);
@@ -618,35 +619,52 @@ TEST_F(GeneralPage, WithoutSettingsThePageChangesNothing)
     EXPECT_TRUE(hostLog.iniSections.empty());
 }
 
-// A directory holding the framework's help file, made the current one
-// while the object lives, so that the file can be found.
-class HelpFileInstalled {
+// The framework's help file for as long as the object lives: installed in
+// the Help folder of the Windows directory, or planted in a folder made the
+// current one, where no help file may ever be taken from.
+class HelpFile {
 public:
-    HelpFileInstalled()
+    explicit HelpFile(bool installed)
     {
-        char temp[MAX_PATH] = "";
-        GetTempPathA(sizeof temp, temp);
-        directory_ = std::string(temp) + "dusklit-help";
-        CreateDirectoryA(directory_.c_str(), nullptr);
+        char folder[MAX_PATH] = "";
+        if (installed) {
+            GetWindowsDirectoryA(folder, sizeof folder);
+            directory_ = std::string(folder) + "\\Help";
+        } else {
+            GetTempPathA(sizeof folder, folder);
+            directory_ = std::string(folder) + "dusklit-help";
+        }
+        madeDirectory_ = CreateDirectoryA(directory_.c_str(), nullptr) != FALSE;
         file_ = directory_ + "\\dusklit.hlp";
         HANDLE file = CreateFileA(file_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         CloseHandle(file);
         GetCurrentDirectoryA(sizeof previous_, previous_);
-        SetCurrentDirectoryA(directory_.c_str());
+        if (!installed)
+            SetCurrentDirectoryA(directory_.c_str());
     }
-    ~HelpFileInstalled()
+    ~HelpFile()
     {
         SetCurrentDirectoryA(previous_);
         DeleteFileA(file_.c_str());
-        RemoveDirectoryA(directory_.c_str());
+        if (madeDirectory_)
+            RemoveDirectoryA(directory_.c_str());
     }
-    bool Ready() const { return GetFileAttributesA("dusklit.hlp") != INVALID_FILE_ATTRIBUTES; }
+    bool Ready() const { return GetFileAttributesA(file_.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 private:
     std::string directory_;
     std::string file_;
+    bool madeDirectory_ = false;
     char previous_[MAX_PATH] = "";
 };
+
+// Where the help viewer is sent: the Help folder of the Windows directory.
+std::string HelpPath(const char *name)
+{
+    char windows[MAX_PATH] = "";
+    GetWindowsDirectoryA(windows, sizeof windows);
+    return std::string(windows) + "\\Help\\" + name;
+}
 
 using HelpTable = std::vector<std::pair<DWORD, DWORD>>;
 
@@ -677,7 +695,7 @@ protected:
         ASSERT_FALSE(calls_.Calls().empty());
         const HelpRequest &call = calls_.Calls().back();
         EXPECT_EQ(call.window, window);
-        EXPECT_EQ(call.file, file);
+        EXPECT_EQ(call.file, HelpPath(file));
         EXPECT_EQ(call.command, command);
         EXPECT_EQ(call.table, table);
     }
@@ -704,7 +722,13 @@ TEST_F(GeneralPageHelp, PageHelpAsksForTheRightFileAndTopics)
     ExpectLastCall(Item(IDC_MUTE_SOUND), "Plus!.HLP", HELP_CONTEXTMENU, PageHelpTable);
     EXPECT_EQ(calls_.Calls().size(), 4u);
     {
-        HelpFileInstalled installed;
+        HelpFile planted(false);
+        ASSERT_TRUE(planted.Ready());
+        PressF1(IDC_PASSWORD_DELAY);
+        ExpectLastCall(Item(IDC_PASSWORD_DELAY), "Plus!.HLP", HELP_WM_HELP, PageHelpTable);
+    }
+    {
+        HelpFile installed(true);
         ASSERT_TRUE(installed.Ready());
         PressF1(IDC_PASSWORD_DELAY);
         ExpectLastCall(Item(IDC_PASSWORD_DELAY), "dusklit.hlp", HELP_WM_HELP, PageHelpTable);
@@ -729,7 +753,7 @@ TEST_F(GeneralPageHelp, ScrHelpLooksUpTheSaversTopic)
     ScrHelp(control, HELP_CONTEXTMENU, 3105);
     ExpectLastCall(control, "Plus!.HLP", HELP_CONTEXTMENU, {{2010, 3105}});
     {
-        HelpFileInstalled installed;
+        HelpFile installed(true);
         ASSERT_TRUE(installed.Ready());
         ScrHelp(control, HELP_WM_HELP, 3101);
         ExpectLastCall(control, "dusklit.hlp", HELP_WM_HELP, {{2010, 3101}});
@@ -741,7 +765,7 @@ TEST_F(GeneralPageHelp, ScrHelpLooksUpTheSaversTopic)
     ASSERT_EQ(viewer_.Received().size(), before + 1);
     const HelpRequest &received = viewer_.Received().back();
     EXPECT_EQ(received.window, control);
-    EXPECT_EQ(received.file, "Plus!.HLP");
+    EXPECT_EQ(received.file, HelpPath("Plus!.HLP"));
     EXPECT_EQ(received.command, static_cast<UINT>(HELP_CONTEXTPOPUP));
     EXPECT_EQ(received.data, calls_.Calls().back().data);
     DestroyWindow(control);

@@ -109,13 +109,15 @@ TEST_F(SettingsStore, StoredNumbersAreTakenInBothCopies)
     ExpectSavedCopyMatches(dialog);
 }
 
+// No upper limit on either; a delay that reads as negative would outlast
+// any saver and counts as none.
 TEST_F(SettingsStore, DelayAndThresholdHaveNoRange)
 {
     for (LONG delay : {0L, -1L, -3600L, 0x7FFFFFFFL}) {
         Store("Password Delay", static_cast<DWORD>(delay));
         Store("Mouse Threshold", static_cast<DWORD>(delay));
         GeneralDialog dialog;
-        EXPECT_EQ(dialog.passwordDelay, delay);
+        EXPECT_EQ(dialog.passwordDelay, delay < 0 ? 0 : delay);
         EXPECT_EQ(dialog.mouseThreshold, delay);
     }
 }
@@ -233,7 +235,7 @@ TEST_F(SettingsStore, WrittenFormHasExactTypesAndSizes)
 {
     SetSwitches(1, 1);
     GeneralDialog dialog;
-    dialog.passwordDelay = -5;
+    dialog.passwordDelay = 5400;
     dialog.passwordDelayIndex = 1;
     dialog.mouseThreshold = 400;
     dialog.mouseThresholdIndex = 2;
@@ -243,7 +245,7 @@ TEST_F(SettingsStore, WrittenFormHasExactTypesAndSizes)
     dialog.allowActiveConfig = 1;
     EXPECT_EQ(dialog.WriteRegistry(), ERROR_SUCCESS);
 
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Password Delay"), DWORD(-5));
+    EXPECT_EQ(ReadDword(ScreenSaversKey, "Password Delay"), 5400u);
     EXPECT_EQ(ReadDword(ScreenSaversKey, "Password Delay Index"), 1u);
     EXPECT_EQ(ReadDword(ScreenSaversKey, "Mouse Threshold"), 400u);
     EXPECT_EQ(ReadDword(ScreenSaversKey, "Mouse Threshold Index"), 2u);
@@ -256,7 +258,7 @@ TEST_F(SettingsStore, WrittenFormHasExactTypesAndSizes)
 
     // What was written reads back unchanged.
     GeneralDialog again;
-    EXPECT_EQ(again.passwordDelay, -5);
+    EXPECT_EQ(again.passwordDelay, 5400);
     EXPECT_EQ(again.passwordDelayIndex, 1);
     EXPECT_EQ(again.mouseThreshold, 400);
     EXPECT_EQ(again.mouseThresholdIndex, 2);

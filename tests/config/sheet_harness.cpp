@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstring>
+#include <functional>
 
 #include "config/config_dialog.h"
 #include "config/general_settings.h"
@@ -82,6 +83,17 @@ void ReportChange(HWND page, int applied, LONG tag)
     settings.NotifyChanges(page, applied);
 }
 
+// The answering thread's request, while its command is under way.
+const std::function<void()> *PendingWork = nullptr;
+constexpr WORD RunWorkCommand = 0x7A01;
+
+void OnSheetThread(HWND page, const std::function<void()> &work)
+{
+    PendingWork = &work;
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(RunWorkCommand, 0), 0);
+    PendingWork = nullptr;
+}
+
 BOOL OnNotify(HWND page, const NMHDR *header)
 {
     if (header->code != static_cast<UINT>(PSN_APPLY))
@@ -139,11 +151,10 @@ INT_PTR CALLBACK TestConfigDialogProc(HWND page, UINT message, WPARAM wParam, LP
         return TRUE;
     case WM_NOTIFY:
         return OnNotify(page, reinterpret_cast<const NMHDR *>(lParam));
-    case PageRequestChange:
-        ReportChange(page, static_cast<int>(wParam), static_cast<LONG>(lParam));
-        return TRUE;
-    case PageRequestPreviewRelay:
-        SetPref(&ScrPrefs::NoPreviewRelay, static_cast<LONG>(wParam));
+    case WM_COMMAND:
+        if (LOWORD(wParam) != RunWorkCommand || !PendingWork)
+            return FALSE;
+        (*PendingWork)();
         return TRUE;
     }
     return FALSE;
@@ -246,11 +257,25 @@ std::string MenuItemText(HMENU menu, UINT id)
     return text;
 }
 
+void RequestPageChange(HWND page, int applied, LONG tag)
+{
+    OnSheetThread(page, [=] { ReportChange(page, applied, tag); });
+}
+
+void RequestPreviewRelay(HWND page, LONG noPreviewRelay)
+{
+    OnSheetThread(page, [=] { SetPref(&ScrPrefs::NoPreviewRelay, noPreviewRelay); });
+}
+
 LRESULT SendNotice(HWND sheet, HWND noticeSheet, LONG code, LONG tag)
 {
-    ScrGeneralSettings block = ExpectedBlock(tag);
-    ScrChangeNotice notice = {noticeSheet, code, &block};
-    IssuedScope issuedBlock(&block, Issued::SettingsBlock);
-    IssuedScope issuedNotice(&notice, Issued::ChangeNotice);
-    return SendMessageA(SheetHost(sheet), SCRM_SETTINGSCHANGED, 0, reinterpret_cast<LPARAM>(&notice));
+    LRESULT result = 0;
+    OnSheetThread(TestPage.page, [&] {
+        ScrGeneralSettings block = ExpectedBlock(tag);
+        ScrChangeNotice notice = {noticeSheet, code, &block};
+        IssuedScope issuedBlock(&block, Issued::SettingsBlock);
+        IssuedScope issuedNotice(&notice, Issued::ChangeNotice);
+        result = SendMessageA(SheetHost(sheet), SCRM_SETTINGSCHANGED, 0, reinterpret_cast<LPARAM>(&notice));
+    });
+    return result;
 }

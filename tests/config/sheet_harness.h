@@ -53,17 +53,17 @@ struct TestPageWindows {
 };
 extern TestPageWindows TestPage;
 
-// The ConfigDialogProc of the test saver. It answers two requests that the
-// answering thread sends to the page, so that changes start where a
-// page's changes start, on the sheet's thread:
-//  - PageRequestChange: wParam applied (0 or 1), lParam a tag; reports a
-//    change through GeneralDialog::NotifyChanges, with passwordDelay = tag;
-//  - PageRequestPreviewRelay: wParam the NoPreviewRelay preference to set.
-// On OK (PSN_APPLY) it reports an applied change with tag TagApplied.
+// The ConfigDialogProc of the test saver. On OK (PSN_APPLY) it reports an
+// applied change with tag TagApplied. It runs the answering thread's
+// requests on the sheet's own thread, where a page's changes start (the
+// configuration takes requests with arguments from no other thread):
 INT_PTR CALLBACK TestConfigDialogProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
-constexpr UINT PageRequestChange = WM_APP + 1;
-constexpr UINT PageRequestPreviewRelay = WM_APP + 2;
 constexpr LONG TagApplied = 9002;
+// Reports a change through GeneralDialog::NotifyChanges, with
+// passwordDelay = tag, live or applied.
+void RequestPageChange(HWND page, int applied, LONG tag);
+// Sets the NoPreviewRelay preference.
+void RequestPreviewRelay(HWND page, LONG noPreviewRelay);
 
 // The block a test page change carries, for a tag.
 ScrGeneralSettings ExpectedBlock(LONG tag);
@@ -115,5 +115,6 @@ int SheetPageCount(HWND sheet);
 HWND SheetCurrentPage(HWND sheet);
 // The text of the item with that command id in menu, or "(none)".
 std::string MenuItemText(HMENU menu, UINT id);
-// Sends the host a notice as a page would, with a block tagged tag.
+// Sends the host a notice as a page would (from the test page, on the
+// sheet's thread), with a block tagged tag.
 LRESULT SendNotice(HWND sheet, HWND noticeSheet, LONG code, LONG tag);

@@ -25,8 +25,9 @@ void CheckTypedDelay(const char *text, std::int32_t unit)
 {
     const CLibraryInteger typed = ScanWithCLibrary(text);
     std::int32_t seconds = 777;
-    Check(ReadTypedDelay(text, unit, seconds) == typed.read);
-    if (!typed.read) {
+    const bool negative = typed.read && typed.value < 0;
+    Check(ReadTypedDelay(text, unit, seconds) == (typed.read && !negative));
+    if (!typed.read || negative) {
         Check(seconds == 777);
         return;
     }

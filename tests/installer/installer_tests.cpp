@@ -97,9 +97,19 @@ protected:
         DeleteKey(StateKey);
     }
 
+    // Asked for a folder that users can write, it still puts the
+    // uninstaller, which runs elevated, into Program Files.
     void Install()
     {
-        ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S", 180000), std::optional<DWORD>(0));
+        char temp[MAX_PATH] = {}, programFiles[MAX_PATH] = {};
+        GetTempPathA(sizeof temp, temp);
+        GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
+        const std::string writable = std::string(temp) + "BrixElsewhere";
+        ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S /D=" + writable, 180000),
+                  std::optional<DWORD>(0));
+        EXPECT_FALSE(Exists(writable));
+        EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"),
+                  std::optional<std::string>(std::string(programFiles) + "\\Brix"));
         ASSERT_TRUE(Exists(installed_));
         DWORD kind = 0;
         EXPECT_TRUE(GetBinaryTypeA(installed_.c_str(), &kind));
@@ -146,7 +156,7 @@ TEST_F(Installer, MakesBrixTheSaverRunsItAndTheUninstallerPutsThePreviousOneBack
     // which a key closes.
     {
         driver::ProgramDriver program(installed_);
-        auto saver = brix::StartSaverAfterDemo(program, "/s");
+        auto saver = brix::StartSaver(program, "/s");
         ASSERT_TRUE(saver) << program.Report();
         ASSERT_TRUE(driver::SendKeyPress('A'));
         EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(brix::SaverClosedCode)) << program.Report();

@@ -72,6 +72,12 @@ TEST(IndexLimits, CompareAsUnsignedNumbers)
     EXPECT_EQ(ClampMouseThresholdIndex(-1), 3);
     EXPECT_EQ(ClampMouseThresholdIndex(INT32_MIN), 3);
     EXPECT_EQ(ClampMouseThresholdIndex(INT32_MAX), 3);
+
+    // A stored delay of 0x80000000 or more would outlast any saver.
+    for (std::int32_t seconds : {0, 1, 60, INT32_MAX})
+        EXPECT_EQ(ClampPasswordDelay(seconds), seconds);
+    for (std::int32_t seconds : {-1, -60, INT32_MIN})
+        EXPECT_EQ(ClampPasswordDelay(seconds), 0) << seconds;
 }
 
 TEST(CornerCharacters, OnlyCapitalYAndNHaveMeaning)

@@ -11,7 +11,8 @@
 //                                    a SCRM_SETTINGSCHANGED with General
 //                                    settings, before DefSaverProc takes it;
 //   "mouse at X,Y"                   a mouse move, after DefSaverProc has
-//                                    judged it against the threshold.
+//                                    judged it against the threshold;
+//   "destroyed"                      WM_DESTROY or WM_NCDESTROY reached it.
 //
 // Its ticks are an hour apart, so every tick after the first is one that a
 // settings change woke. The framework's own debug trace is on as well, so
@@ -69,6 +70,10 @@ LRESULT CALLBACK SaverProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         return TickPeriodMs;
     case SCRM_SETTINGSCHANGED:
         ReportSettings(wParam, lParam);
+        break;
+    case WM_DESTROY:
+    case WM_NCDESTROY:
+        Report("destroyed");
         break;
     case WM_MOUSEMOVE: {
         LRESULT result = DefSaverProc(window, message, wParam, lParam);

@@ -89,32 +89,26 @@ inline bool EndDemoWithEscape(driver::ProgramDriver &program, const driver::Wind
     return program.WaitUntilGone(demo.handle);
 }
 
-// Starts brix.scr with the arguments where the display refuses the
-// full-screen mode, gets past the demo with Escape and returns the
-// framework's full-screen saver window once it is shown.
-inline std::optional<driver::WindowInfo> StartSaverAfterDemo(driver::ProgramDriver &program,
-                                                             const std::string &arguments = "/s",
-                                                             const driver::StartOptions &options = {})
-{
-    auto demo = StartWindowedDemo(program, arguments, options);
-    if (!demo || !EndDemoWithEscape(program, *demo))
-        return std::nullopt;
-    return program.WaitForWindowOfClass(SaverClass);
-}
-
-// Starts brix.scr with the arguments where the display grants the demo's
-// full-screen mode (no question comes), gets past the demo with Escape
-// and returns the framework's full-screen saver window once it is shown.
-inline std::optional<driver::WindowInfo> StartSaverAfterFullScreenDemo(driver::ProgramDriver &program,
-                                                                       const std::string &arguments = "/s",
-                                                                       const driver::StartOptions &options = {})
+// Starts brix.scr as the screen saver (/s) and returns the framework's
+// full-screen saver window once it is shown. Where the display grants the
+// demo's mode, the demo comes first and Escape ends it; where the display
+// refuses the mode, the saver starts at once, asking nothing.
+inline std::optional<driver::WindowInfo> StartSaver(driver::ProgramDriver &program,
+                                                    const std::string &arguments = "/s",
+                                                    const driver::StartOptions &options = {})
 {
     if (!program.Start(arguments, options))
         return std::nullopt;
-    auto demo = program.WaitForWindow(
-        [](const driver::WindowInfo &w) { return w.className == DemoClass || w.IsDialog(); },
-        "the full-screen demo (or a message box instead)");
-    if (!demo || demo->className != DemoClass || !EndDemoWithEscape(program, *demo))
+    auto first = program.WaitForWindow(
+        [](const driver::WindowInfo &w) {
+            return w.className == DemoClass || w.className == SaverClass || w.IsDialog();
+        },
+        "the demo or the saver window (or a message box instead)");
+    if (!first || first->IsDialog())
+        return std::nullopt;
+    if (first->className == SaverClass)
+        return first;
+    if (!EndDemoWithEscape(program, *first))
         return std::nullopt;
     return program.WaitForWindowOfClass(SaverClass);
 }

@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cwchar>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -428,7 +429,7 @@ TEST_F(ConfigProgram, WithTheDefaultPreferencesShiftClosesTheSaverEvenWhenTheUse
     ASSERT_TRUE(allowed.Written() && threshold.Written());
 
     ProgramDriver program(brix::ProgramPath());
-    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    auto saver = brix::StartSaver(program, "/s");
     ASSERT_TRUE(saver) << program.Report();
 
     // A sheet would keep the program running until someone answered it.
@@ -617,6 +618,8 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
     ProgramDriver program(ACTIVE_CONFIG_SAVER_PATH);
     HWND window = StartTickingSaver(program);
     ASSERT_TRUE(window) << program.Report();
+    RECT screen{};
+    GetWindowRect(window, &screen);
 
     // At the saver: settings that the framework did not send, a had-enough
     // the timer did not post, a configuration nobody asked for, a second
@@ -644,6 +647,12 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
     EXPECT_TRUE(IsWindowVisible(window));
     EXPECT_TRUE(program.MessageBoxes().empty()) << "no configuration opened: " << program.Report();
 
+    // A destruction that is none tells the saver nothing.
+    Ask(window, WM_NCDESTROY);
+    PostMessageA(window, WM_NCDESTROY, 0, 0);
+    Sleep(driver::Limit(500));
+    EXPECT_FALSE(program.DebugOutputContains(Reported("destroyed"))) << program.Report();
+
     // At the sheet that Shift opens over the saver (no password is set up
     // yet): notices, initialisations and sheet requests with numbers in
     // them, sent and posted, and the slots of the host and the page.
@@ -663,6 +672,18 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
         PostMessageA(sheet->Handle(), PSM_SETTITLEA, 0, number);
         PostMessageA(GetDlgItem(page, IDC_PASSWORD_DELAY_ARROWS), UDM_GETRANGE32, number, number);
     }
+    // Requests that would have the Wait arrows or the sheet write through
+    // a number, and a destruction that would take the host's mark and the
+    // filter of posted messages with it.
+    HWND arrows = GetDlgItem(page, IDC_PASSWORD_DELAY_ARROWS);
+    const LRESULT range = Ask(arrows, UDM_GETRANGE);
+    Ask(arrows, UDM_GETRANGE32, Bogus[1], Bogus[1]);
+    Ask(arrows, UDM_SETRANGE32, 1, 2);
+    Ask(sheet->Handle(), WM_NOTIFY, 0, Bogus[0]);
+    Ask(host, WM_NCDESTROY);
+    PostMessageA(sheet->Handle(), PSM_SETTITLEA, 0, Bogus[1]);
+    Ask(sheet->Handle(), WM_NULL);
+    EXPECT_EQ(Ask(arrows, UDM_GETRANGE), range);
     const LONG_PTR ownProc = SetWindowLongPtrA(host, DWLP_USER, Bogus[1]);
     const LONG_PTR record = SetWindowLongPtrA(host, GWLP_USERDATA, Bogus[1]);
     const LONG_PTR settings = SetWindowLongPtrA(page, DWLP_USER, Bogus[1]);
@@ -685,6 +706,61 @@ TEST_F(ConfigProgram, WhatAnotherProgramSendsEndsNoSaverCrashesNoSheetAndSkipsNo
     // then does is its own business).
     brix::RegistryValueScope usePassword{brix::DesktopKey, "ScreenSaveUsePassword", 1};
     ASSERT_TRUE(usePassword.Written());
+    // The window stays what and where it is, whatever another program asks
+    // of it: system commands with low bits set, a move, a lower place, a
+    // hide, a minimised window, a child's style, no topmost style. What
+    // takes the activation from it asks for the password; the answer is
+    // no.
+    for (WPARAM command : {SC_MINIMIZE | 2, SC_MAXIMIZE | 2, SC_MOVE | 2, SC_SIZE | 8, SC_SCREENSAVE | 1,
+                           SC_CLOSE | 1, SC_TASKLIST | 3, SC_KEYMENU | 1})
+        PostMessageA(window, WM_SYSCOMMAND, command, 0);
+    SetWindowPos(window, HWND_NOTOPMOST, 100, 100, 200, 150, SWP_NOACTIVATE);
+    SetWindowPos(window, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    ShowWindow(window, SW_MINIMIZE);
+    ShowWindow(window, SW_HIDE);
+    SetWindowLongPtrA(window, GWL_STYLE, WS_CHILD | WS_VISIBLE);
+    SetWindowLongPtrA(window, GWL_EXSTYLE, 0);
+    while (driver::WaitUntil([&] { return !program.MessageBoxes().empty(); }, 3000))
+        ASSERT_TRUE(program.Answer(program.MessageBoxes().front(), IDCANCEL)) << program.Report();
+    ASSERT_TRUE(program.Running()) << program.Report();
+    const driver::WindowInfo placed = driver::ReadWindow(window);
+    EXPECT_TRUE(placed.visible && !IsIconic(window)) << driver::Describe(placed);
+    EXPECT_TRUE(EqualRect(&placed.windowRect, &screen)) << driver::Describe(placed);
+    EXPECT_TRUE(placed.HasStyle(WS_POPUP) && !placed.HasStyle(WS_CHILD)) << driver::Describe(placed);
+    EXPECT_TRUE(placed.HasExStyle(WS_EX_TOPMOST)) << driver::Describe(placed);
+
+    // So does a close after another program made the window an owned one,
+    // or a child; and a Shift it posted, which no real key backs, is a
+    // close request like any other key, not the configuration.
+    const auto asksOnClose = [&](const char *what, const std::function<void()> &attack) {
+        const size_t before = program.DebugOutput().size();
+        attack();
+        EXPECT_TRUE(driver::WaitUntil([&] {
+            const std::vector<std::string> output = program.DebugOutput();
+            return std::any_of(output.begin() + static_cast<std::ptrdiff_t>(std::min(before, output.size())),
+                               output.end(), [](const std::string &line) {
+                                   return line.find("WM_CLOSE: starting verify-password message") != std::string::npos;
+                               });
+        }, driver::DefaultWaitMs)) << what << ": " << program.Report();
+        auto box = program.WaitForMessageBox();
+        ASSERT_TRUE(box) << what << ": " << program.Report();
+        EXPECT_NE(box->window.title, brix::ConfigSheetCaption) << what;
+        ASSERT_TRUE(program.Answer(*box, IDCANCEL)) << program.Report();
+        EXPECT_TRUE(program.Running() && IsWindowVisible(window)) << what << ": " << program.Report();
+    };
+    HWND foreign = CreateWindowExA(0, "Static", "foreign", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr,
+                                   nullptr);
+    asksOnClose("owned", [&] {
+        SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(foreign));
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    asksOnClose("child", [&] {
+        SetParent(window, foreign);
+        PostMessageA(window, WM_CLOSE, 0, 0);
+    });
+    DestroyWindow(foreign);
+    asksOnClose("posted Shift", [&] { driver::PostKeyDown(window, VK_SHIFT); });
+
     ASSERT_TRUE(driver::SendKeyPress('A'));
     EXPECT_TRUE(program.WaitForDebugOutput("WM_CLOSE: starting verify-password message")) << program.Report();
     EXPECT_TRUE(program.DebugOutputContains("NeedPassword: yes, we do need the password")) << program.Report();

@@ -1,6 +1,9 @@
 // brix.scr inside a Wine virtual desktop of 1024 x 768, where the display
 // mode can change: the demo gets its 800 x 600 full-screen mode without
-// asking, hides the cursor, and gives the display back when it ends.
+// asking, hides the cursor, and gives the display back when it ends. Run
+// as the screen saver, the demo is the lock's first face: topmost, it ends
+// when anything takes the activation from it, and the password delay
+// counts from the program's start, not from the end of the demo.
 //
 // This executable must itself run inside the desktop (ctest starts it
 // through dusklit_in_desktop), so the program it starts shares it.
@@ -77,6 +80,50 @@ TEST(DemoFullScreen, TakesTheModeWithoutAskingHidesTheCursorAndRestoresTheDispla
         << "display mode " << CurrentMode();
     EXPECT_TRUE(driver::WaitUntil([] { return CurrentScreen() == Desktop; }, 10000))
         << "screen " << CurrentScreen();
+}
+
+// Another window coming up ends the demo at once, and the saver window
+// takes over; the demo was topmost, and the saver came only after it.
+TEST(DemoAsLock, IsTopmostAndLosingTheActivationHandsOverToTheSaver)
+{
+    ProgramDriver program(brix::ProgramPath());
+    ASSERT_TRUE(program.Start("/s")) << program.Report();
+    auto demo = program.WaitForWindowOfClass(brix::DemoClass);
+    ASSERT_TRUE(demo) << program.Report();
+    EXPECT_EQ(demo->exStyle, brix::FullscreenExStyle | WS_EX_TOPMOST) << driver::Describe(*demo);
+    EXPECT_FALSE(program.WindowOfClass(brix::SaverClass));
+
+    HWND other = CreateWindowExA(0, "Static", "another program", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200,
+                                 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(other);
+    SetForegroundWindow(other);
+    EXPECT_TRUE(program.WaitUntilGone(demo->handle)) << program.Report();
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    EXPECT_TRUE(saver) << program.Report();
+    DestroyWindow(other);
+    if (saver)
+        driver::PostCloseRequest(saver->handle);
+    EXPECT_EQ(program.WaitForExit(), std::optional<DWORD>(brix::SaverClosedCode)) << program.Report();
+}
+
+// A demo left running longer than the password delay, then Escape, then a
+// key: the password is asked, for the lock started with the program.
+TEST(DemoAsLock, ThePasswordDelayCountsFromTheProgramsStart)
+{
+    brix::RegistryValueScope usePassword{brix::DesktopKey, "ScreenSaveUsePassword", 1};
+    brix::RegistryValueScope delay{brix::ScreenSaversKey, "Password Delay", 4};
+    ASSERT_TRUE(usePassword.Written() && delay.Written());
+    ProgramDriver program(brix::ProgramPath());
+    ASSERT_TRUE(program.Start("/s")) << program.Report();
+    auto demo = program.WaitForWindowOfClass(brix::DemoClass);
+    ASSERT_TRUE(demo) << program.Report();
+    Sleep(5000); // the demo outlasts the delay
+    ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
+    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    ASSERT_TRUE(saver) << program.Report();
+    driver::PostKeyPress(saver->handle, 'A');
+    EXPECT_TRUE(program.WaitForMessageBox()) << "the password is asked: " << program.Report();
+    EXPECT_TRUE(program.Running()) << program.Report();
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // brix.scr on the bare X server, where the display refuses the demo's
 // 800 x 600 x 16 full-screen mode: the demo asks whether to use a window,
-// and after the demo the framework reads the command line.
+// and after the demo the framework reads the command line; run as the
+// screen saver, it asks nothing over the open desktop and locks at once.
 #include <gtest/gtest.h>
 
 #include "tests/program/brix_steps.h"
@@ -58,7 +59,7 @@ TEST(DemoOnRefusedMode, AsksToUseAWindowAndYesShowsTheDemoInAnOverlappedWindow)
 TEST(DemoOnRefusedMode, NoSaysTheProgramWillCloseAndEndsWithExitCodeZero)
 {
     ProgramDriver program(brix::ProgramPath());
-    ASSERT_TRUE(program.Start("/s")) << program.Report();
+    ASSERT_TRUE(program.Start("/c")) << program.Report();
     auto question = program.WaitForMessageBox(brix::ModeQuestionCaption);
     ASSERT_TRUE(question) << program.Report();
     ASSERT_TRUE(program.Answer(*question, IDNO)) << program.Report();
@@ -70,8 +71,8 @@ TEST(DemoOnRefusedMode, NoSaysTheProgramWillCloseAndEndsWithExitCodeZero)
     EXPECT_FALSE(program.WindowOfClass(brix::DemoClass)) << driver::Describe(program.Windows());
 
     ASSERT_TRUE(program.Answer(*notice, IDOK)) << program.Report();
-    // The demo never ran, so neither does the framework: /s would otherwise
-    // have opened the saver.
+    // The demo never ran, so neither does the framework: /c would otherwise
+    // have opened the configuration.
     EXPECT_EQ(program.WaitForExit(), Code(0)) << program.Report();
 }
 
@@ -107,18 +108,18 @@ TEST(DemoHandOver, EscapeCloseAndTheSystemMenuCloseAllHandOverToTheFramework)
     }
 }
 
-// The command line is read only after the demo: a saver switch opens the
-// framework's full-screen saver window once the demo window has gone.
-TEST(DemoHandOver, TheSaverSwitchOpensTheSaverWindowOnlyAfterTheDemo)
+// As the screen saver the program is the desktop's lock from its start:
+// where the demo's mode is refused, no question waits over the open
+// desktop and no demo runs; the saver window comes at once.
+TEST(DemoHandOver, TheSaverSwitchLocksAtOnceWhereTheModeIsRefused)
 {
     ProgramDriver program(brix::ProgramPath());
-    auto demo = brix::StartWindowedDemo(program, "/s");
-    ASSERT_TRUE(demo) << program.Report();
-    EXPECT_FALSE(program.WindowOfClass(brix::SaverClass)) << driver::Describe(program.Windows());
-
-    ASSERT_TRUE(brix::EndDemoWithEscape(program, *demo)) << program.Report();
-    auto saver = program.WaitForWindowOfClass(brix::SaverClass);
+    ASSERT_TRUE(program.Start("/s")) << program.Report();
+    auto saver = program.WaitForWindow(
+        [](const driver::WindowInfo &w) { return w.className == brix::SaverClass || w.IsDialog(); },
+        "the saver window (or a message box instead)");
     ASSERT_TRUE(saver) << program.Report();
+    ASSERT_EQ(saver->className, brix::SaverClass) << "asked instead: " << program.Report();
     EXPECT_FALSE(program.WindowOfClass(brix::DemoClass));
     EXPECT_EQ(saver->title, "SaverWindow");
     EXPECT_TRUE(saver->HasStyle(WS_POPUP | WS_VISIBLE)) << driver::Describe(*saver);
@@ -131,6 +132,7 @@ TEST(DemoHandOver, TheSaverSwitchOpensTheSaverWindowOnlyAfterTheDemo)
     // Without a password to ask for, closing the saver ends its mode.
     driver::PostCloseRequest(saver->handle);
     EXPECT_EQ(program.WaitForExit(), Code(brix::SaverClosedCode)) << program.Report();
+    EXPECT_TRUE(program.MessageBoxes().empty());
     EXPECT_TRUE(program.UnhandledExceptions().empty()) << program.Report();
 }
 

@@ -71,7 +71,7 @@ TEST_F(SaverProgram, ShowsATopmostScreenSizedWindowWhileTheSystemKnowsASaverRuns
     ASSERT_EQ(ScreenSaverRunningAsANewProcessSeesIt(), std::optional<bool>(false));
 
     ProgramDriver program(brix::ProgramPath());
-    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    auto saver = brix::StartSaver(program, "/s");
     ASSERT_TRUE(saver) << program.Report();
     EXPECT_EQ(saver->title, brix::SaverTitle);
     EXPECT_EQ(saver->processId, program.ProcessId());
@@ -116,7 +116,7 @@ TEST_F(SaverProgram, ShowsATopmostScreenSizedWindowWhileTheSystemKnowsASaverRuns
 TEST_F(SaverProgram, AKeyPressEndsTheSaver)
 {
     ProgramDriver program(brix::ProgramPath());
-    auto saver = brix::StartSaverAfterDemo(program, "/s");
+    auto saver = brix::StartSaver(program, "/s");
     ASSERT_TRUE(saver) << program.Report();
     // Up on its own, so it is the key that ends it.
     Sleep(driver::Limit(1000));
@@ -224,7 +224,7 @@ TEST_F(PasswordProgram, ClosingAsksTheInstalledProviderAndOnlyTheRightPasswordEn
     options.workingDirectory = working.Path();
 
     ProgramDriver program(programDirectory.Path() + "\\brix.scr");
-    auto saver = brix::StartSaverAfterDemo(program, "/s", options);
+    auto saver = brix::StartSaver(program, "/s", options);
     ASSERT_TRUE(saver) << program.Report();
     Sleep(driver::Limit(1000));
     ASSERT_TRUE(program.Running()) << program.Report();
@@ -386,7 +386,7 @@ TEST_F(TwoMonitors, TheSaverCoversBothIsOnTopOnTheSecondAndAMoveThereEndsIt)
     ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x, OnSecondMonitor.y));
 
     ProgramDriver program(brix::ProgramPath());
-    auto saver = brix::StartSaverAfterFullScreenDemo(program, "/s");
+    auto saver = brix::StartSaver(program, "/s");
     ASSERT_TRUE(saver) << program.Report();
     // The demo's mode is given back by now: both monitors again.
     EXPECT_EQ(Text(VirtualScreen()), Text(Both));
@@ -482,7 +482,7 @@ TEST_F(TwoMonitorsWithPassword, AMoveOnTheSecondMonitorAsksForThePassword)
     ASSERT_EQ(GetSystemMetrics(SM_CMONITORS), 2) << "not on the two-monitor display";
     ASSERT_TRUE(SetCursorPos(OnSecondMonitor.x, OnSecondMonitor.y));
     ProgramDriver program(brix::ProgramPath());
-    auto saver = brix::StartSaverAfterFullScreenDemo(program, "/s");
+    auto saver = brix::StartSaver(program, "/s");
     ASSERT_TRUE(saver) << program.Report();
     Sleep(driver::Limit(1000));
     ASSERT_TRUE(program.Running()) << program.Report();

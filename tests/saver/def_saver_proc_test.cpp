@@ -12,6 +12,8 @@
 #include <vector>
 
 #include "saver/def_saver_proc.h"
+#include "saver/real_input.h"
+#include "saver/timer.h"
 #include "tests/saver/saver_harness.h"
 #include "tests/support/preview_host.h"
 #include "tests/support/trace_capture.h"
@@ -30,6 +32,27 @@ void PlaceCursor(int x, int y)
     ASSERT_EQ(now.y, y);
 }
 
+// Stands in for the keyboard and mouse while it lives: every key and
+// button is held down, as when the user really presses Shift or the right
+// button.
+class HeldInput {
+public:
+    HeldInput() : previous_(KeyHeld) { KeyHeld = [](int) { return true; }; }
+    ~HeldInput() { KeyHeld = previous_; }
+
+private:
+    bool (*previous_)(int);
+};
+
+// A click's position, in the window's client coordinates, where the cursor is.
+LPARAM AtCursor(HWND window)
+{
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    ScreenToClient(window, &cursor);
+    return MAKELPARAM(cursor.x, cursor.y);
+}
+
 bool MovesAndCloses(TestSaver &saver, int x, int y)
 {
     SetCursorPos(x, y);
@@ -37,18 +60,19 @@ bool MovesAndCloses(TestSaver &saver, int x, int y)
 }
 
 // Runs work on another thread of this process while this one takes the
-// messages it sends and posts.
-void FromAnotherThread(const std::function<void()> &work)
+// messages it sends and posts; whether a WM_QUIT came by meanwhile.
+bool FromAnotherThread(const std::function<void()> &work)
 {
     std::atomic<bool> done{false};
     std::thread other([&] {
         work();
         done = true;
     });
+    bool quit = false;
     while (!done)
-        Pump(10);
+        quit = Pump(10).quit || quit;
     other.join();
-    Drain();
+    return Drain().quit || quit;
 }
 
 // Counts the dialogs this thread starts to create, and stops each one, so
@@ -164,7 +188,22 @@ TEST_F(DefSaver, ActiveConfigKeysCloseUnlessBothSaverAndUserAllowIt)
     }
 
     // Both allow it: the configuration runs over the saver, marked as a
-    // dialog, and the saver keeps running.
+    // dialog, and the saver keeps running; a key or button that is not
+    // really held down is no request for it.
+    {
+        TestSaver saver;
+        SendGeneralSettings(saver.Handle(), 200, 0, 1);
+        EXPECT_TRUE(saver.ClosesAfter(WM_KEYDOWN, VK_SHIFT, 1)) << "a Shift no key backs";
+        TestSaver clicked;
+        SendGeneralSettings(clicked.Handle(), 200, 0, 1);
+        EXPECT_TRUE(clicked.ClosesAfter(WM_RBUTTONDOWN, 0, AtCursor(clicked.Handle()))) << "a click no button backs";
+    }
+    HeldInput held;
+    {
+        TestSaver saver;
+        SendGeneralSettings(saver.Handle(), 200, 0, 1);
+        EXPECT_TRUE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, MAKELPARAM(5, 5))) << "a click away from the cursor";
+    }
     bool dialogWasActive = false;
     int configurations = 0;
     TestSaver saver([&](HWND, UINT message, WPARAM, LPARAM) -> std::optional<LRESULT> {
@@ -180,7 +219,7 @@ TEST_F(DefSaver, ActiveConfigKeysCloseUnlessBothSaverAndUserAllowIt)
     SendGeneralSettings(saver.Handle(), 200, 0, 1);
     for (WPARAM key : keys)
         EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, key, 1)) << "key " << key;
-    EXPECT_FALSE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, 0));
+    EXPECT_FALSE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, AtCursor(saver.Handle())));
     EXPECT_EQ(configurations, 4);
     EXPECT_TRUE(dialogWasActive);
     EXPECT_FALSE(SaverRunState.dialogActive);
@@ -242,7 +281,7 @@ TEST_F(DefSaver, InputIsIgnoredWhileADialogIsActive)
     PrefsScope prefs({});
     TraceCapture traces;
     TestSaver saver;
-    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 1, 0);
+    SaverRunState.dialogActive = true; // as around the framework's own dialogs
     EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1));
     EXPECT_FALSE(saver.ClosesAfter(WM_LBUTTONDOWN, 0, 0));
     EXPECT_FALSE(saver.ClosesAfter(WM_MBUTTONDOWN, 0, 0));
@@ -253,7 +292,7 @@ TEST_F(DefSaver, InputIsIgnoredWhileADialogIsActive)
     EXPECT_TRUE(saver.Alive());
     EXPECT_TRUE(traces.Contains("full DefSaverProc: WM_CLOSE: active dialog, so ignoring close request"));
     EXPECT_TRUE(traces.Contains("WM_KEYDOWN: Misc. key pressed, but active dialog, so ignoring it."));
-    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 0, 0);
+    SaverRunState.dialogActive = false;
     EXPECT_TRUE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1));
 }
 
@@ -345,6 +384,16 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         {"the text 1", std::make_pair(DWORD(REG_SZ), std::string("1", 2)), 1},
         {"a short number", std::make_pair(DWORD(REG_BINARY), std::string("\1", 1)), 1},
     };
+    {
+        // A stored delay that reads as negative is no delay at all.
+        RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+        RegistryValueScope negative(SettingsKey, "Password Delay", DWORD(0x80000000u));
+        VerifyAnswers answers;
+        TestSaver saver(answers.Hook());
+        EXPECT_EQ(SaverRunState.passwordDelay, 0u);
+        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "a stored delay of 0x80000000";
+        EXPECT_EQ(answers.asked, 1);
+    }
     for (const auto &setting : settings) {
         std::optional<RegistryValueScope> usePassword;
         if (setting.value)
@@ -357,6 +406,16 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         saver.ClosesAfter(WM_KEYDOWN, 'A', 1);
         EXPECT_EQ(answers.asked, setting.asked) << setting.what;
     }
+    // A saver that always asks hides the Wait row: no hidden delay applies.
+    PrefsChange always;
+    always.AlwaysRequirePassword = 1;
+    PrefsScope alwaysAsks(always);
+    RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+    VerifyAnswers answers;
+    TestSaver saver(answers.Hook());
+    SendGeneralSettings(saver.Handle(), 0, 60, 0);
+    EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "at once, with a Wait of 60 s stored";
+    EXPECT_EQ(answers.asked, 1);
 }
 
 // Over a locked saver the configuration asks for the password first;
@@ -378,6 +437,7 @@ TEST_F(DefSaver, ActiveConfigurationAsksThePasswordFirstWhenClosingWouldNeedIt)
     const DWORD longAgo = GetTickCount() - 600000;
     PrefsChange supported;
     supported.ActiveConfig = 1;
+    HeldInput held;
     {
         PrefsScope prefs(supported);
         TestSaver saver(hook);
@@ -392,7 +452,7 @@ TEST_F(DefSaver, ActiveConfigurationAsksThePasswordFirstWhenClosingWouldNeedIt)
 
         answers.accept = true;
         const DWORD before = GetTickCount();
-        EXPECT_FALSE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, 0));
+        EXPECT_FALSE(saver.ClosesAfter(WM_RBUTTONDOWN, 0, AtCursor(saver.Handle())));
         EXPECT_EQ(answers.asked, 2);
         EXPECT_EQ(configurations, 1);
         EXPECT_LE(GetTickCount() - SaverRunState.startTick, GetTickCount() - before) << "the delay starts over";
@@ -458,6 +518,49 @@ TEST_F(DefSaver, MessagesFromAnotherThreadNeitherCrashNorUnlockTheSaver)
     EXPECT_EQ(dialogs.Blocked(), 0);
 }
 
+// What a window is was fixed when the framework made it: another thread
+// that makes the full-screen window an owned window or a child, or tells
+// it that a dialog runs, gets no preview that closes without the password
+// and no saver deaf to input; a destruction it sends or posts destroys
+// nothing, stops no timer and ends no loop.
+TEST_F(DefSaver, AnotherThreadNeitherRelabelsNorEndsTheFullWindow)
+{
+    PrefsScope prefs({});
+    RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+    PreviewHost other;
+    VerifyAnswers answers;
+    TestSaver saver(answers.Hook());
+    HWND window = saver.Handle();
+    SendGeneralSettings(window, 50, 60, 0);
+    SaverRunState.startTick = GetTickCount() - 120000; // the delay is over
+    HWND foreign = other.Handle();
+    const struct {
+        const char *what;
+        std::function<void()> attack;
+    } attacks[] = {
+        {"owner", [&] { SetWindowLongPtrA(window, GWLP_HWNDPARENT, reinterpret_cast<LONG_PTR>(foreign)); }},
+        {"parent", [&] { SetParent(window, foreign); }},
+        {"dialog", [&] { SendMessageA(window, SCRM_DIALOGACTIVE, 1, 0); }},
+        {"destruction", [&] {
+             for (UINT message : {UINT(WM_DESTROY), UINT(WM_NCDESTROY)}) {
+                 SendMessageA(window, message, 0, 0);
+                 PostMessageA(window, message, 0, 0);
+             }
+         }},
+    };
+    for (const auto &attack : attacks) {
+        const int asked = answers.asked;
+        EXPECT_FALSE(FromAnotherThread([&] {
+            attack.attack();
+            PostMessageA(window, WM_CLOSE, 0, 0);
+        })) << attack.what << ": the loop goes on";
+        EXPECT_TRUE(saver.Alive()) << attack.what;
+        EXPECT_GT(answers.asked, asked) << attack.what << ": the close asks for the password";
+        EXPECT_TRUE(HasTimerProp(window)) << attack.what;
+    }
+    EXPECT_FALSE(SaverRunState.dialogActive);
+}
+
 TEST_F(DefSaver, PreviewsNeverCloseOnInputAndCloseWithoutAPassword)
 {
     PrefsScope prefs({});
@@ -505,7 +608,7 @@ TEST_F(DefSaver, APreviewMadeWhileTheSaverRunsLeavesItsStateAndItsLoopAlone)
     PreviewHost parent;
     TestSaver saver;
     SendGeneralSettings(saver.Handle(), 400, 30, 1);
-    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 1, 0);
+    SaverRunState.dialogActive = true;
     const DWORD started = GetTickCount() - 5000;
     SaverRunState.startTick = started;
     {
@@ -520,7 +623,7 @@ TEST_F(DefSaver, APreviewMadeWhileTheSaverRunsLeavesItsStateAndItsLoopAlone)
         EXPECT_FALSE(preview.LastPump().quit) << "the saver's loop goes on";
     }
     EXPECT_TRUE(saver.Alive());
-    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 0, 0);
+    SaverRunState.dialogActive = false;
 }
 
 TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
@@ -560,10 +663,12 @@ RECT VirtualScreen()
     return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
-// A monitor added, removed or resized: the full-screen window covers the
-// new desktop, stays topmost and tells the saver its size; the cursor the
-// change moved is no input. A preview and the debug window stay put.
-TEST_F(DefSaver, TheFullWindowFollowsTheDesktopWhenItsDisplayChanges)
+// The full-screen window covers the desktop and stays there, topmost,
+// whoever asks it to move; after a monitor was added, removed or resized
+// it covers the new desktop, and the cursor the change moved is no input.
+// (The whole-program test on two monitors sees it follow a real change.)
+// A preview and the debug window stay put.
+TEST_F(DefSaver, TheFullWindowHoldsTheDesktopAndFollowsItsChanges)
 {
     PrefsScope prefs({});
     PreviewHost parent; // first, so the saver stays the active window
@@ -575,15 +680,16 @@ TEST_F(DefSaver, TheFullWindowFollowsTheDesktopWhenItsDisplayChanges)
     };
     TestSaver saver(sizeWatch);
     SendGeneralSettings(saver.Handle(), 0, 0, 0);
-    ASSERT_TRUE(SetWindowPos(saver.Handle(), HWND_NOTOPMOST, 40, 30, 200, 100, SWP_NOACTIVATE));
-    sizes.clear();
+    const RECT screen = VirtualScreen();
+    EXPECT_TRUE(SameRect(WindowRect(saver.Handle()), screen)) << "made over the whole desktop";
+    SetWindowPos(saver.Handle(), HWND_NOTOPMOST, 40, 30, 200, 100, SWP_NOACTIVATE);
+    ShowWindow(saver.Handle(), SW_MINIMIZE);
+    EXPECT_TRUE(SameRect(WindowRect(saver.Handle()), screen)) << "a move and a minimise are bent back";
+    EXPECT_TRUE(IsWindowVisible(saver.Handle()) && !IsIconic(saver.Handle()));
     SetCursorPos(310, 300); // where the change left the cursor
     SendMessageA(saver.Handle(), WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768));
-    const RECT screen = VirtualScreen();
     EXPECT_TRUE(SameRect(WindowRect(saver.Handle()), screen));
     EXPECT_TRUE(GetWindowLongA(saver.Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
-    ASSERT_FALSE(sizes.empty());
-    EXPECT_EQ(sizes.back(), MAKELPARAM(screen.right - screen.left, screen.bottom - screen.top));
     EXPECT_FALSE(saver.ClosesAfter(WM_MOUSEMOVE)) << "the mouse counts from where the change left it";
     EXPECT_TRUE(MovesAndCloses(saver, 311, 300));
 
@@ -629,10 +735,11 @@ TEST_F(DefSaver, MonitorListIsInClientCoordinatesAndStaysInsideTheBuffer)
     PrefsScope prefs({});
     PreviewHost parent; // first, so the saver stays the active window
     TestSaver saver;
-    ASSERT_TRUE(SetWindowPos(saver.Handle(), nullptr, 50, 40, 300, 200, SWP_NOZORDER | SWP_NOACTIVATE));
+    POINT origin = {};
+    ClientToScreen(saver.Handle(), &origin);
     std::vector<ScrMonitor> system = SystemMonitors();
     for (ScrMonitor &monitor : system)
-        OffsetRect(&monitor.rect, -50, -40); // the client area starts at (50, 40)
+        OffsetRect(&monitor.rect, -origin.x, -origin.y);
     const int count = static_cast<int>(system.size());
     ASSERT_EQ(count, GetSystemMetrics(SM_CMONITORS));
 

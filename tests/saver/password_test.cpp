@@ -129,12 +129,13 @@ TEST(Password, TheProviderDecidesWhetherTheSaverMayClose)
     TestSaver saver;
     // As around the close request: the box takes the activation from the
     // saver, which must not close because of it.
-    SendMessageA(saver.Handle(), SCRM_DIALOGACTIVE, 1, 0);
+    SaverRunState.dialogActive = true;
     EXPECT_EQ(VerifyAnswering(saver.Handle(), Answer("open sesame")), IDOK);
     EXPECT_TRUE(traces.Contains("DoVerifyPwDialog: verifypwd returned TRUE!. Returing IDOK"));
     EXPECT_EQ(VerifyAnswering(saver.Handle(), Answer("open barley")), IDCANCEL);
     EXPECT_TRUE(traces.Contains("DoVerifyPwDialog: verifypwd returned FALSE. Returning IDCANCEL"));
     EXPECT_EQ(VerifyAnswering(saver.Handle(), Answer("open sesame", IDCANCEL)), IDCANCEL);
+    SaverRunState.dialogActive = false;
 }
 
 TEST(Password, AMissingProviderCountsAsAccepted)
@@ -234,9 +235,11 @@ TEST(SystemComponents, ComeFromTheSystemDirectoryByPlainName)
     EXPECT_FALSE(SystemComponentPath(nullptr, path));
 }
 
-// An entry takes the current directory out of the library search for the
-// rest of the process: a library that was found there before is not after.
-TEST(SystemComponents, AnEntryTakesTheCurrentDirectoryOutOfTheLibrarySearch)
+// ScrSecureDllSearch (which brix.scr calls first thing in WinMain) takes
+// the current directory out of the library search for the rest of the
+// process: a library that was found there before is not after. Every
+// entry does the same.
+TEST(SystemComponents, TheCurrentDirectoryLeavesTheLibrarySearch)
 {
     SetDllDirectoryA(nullptr); // the system's default search, as at the start
     PlantedDirectory working;
@@ -250,15 +253,19 @@ TEST(SystemComponents, AnEntryTakesTheCurrentDirectoryOutOfTheLibrarySearch)
     if (before)
         FreeLibrary(before);
 
-    const auto ownLine = CommandLineSource;
-    CommandLineSource = [] { return "\"saver.scr\" /x"; };
-    EXPECT_EQ(ScrMainCallback(GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr), 2);
-    CommandLineSource = ownLine;
-
+    ScrSecureDllSearch();
     EXPECT_EQ(LoadLibraryA("dusklit-probe-after.dll"), nullptr);
     const std::vector<std::string> loaded = working.Loaded();
     ASSERT_EQ(loaded.size(), 1u);
     EXPECT_NE(loaded[0].find("dusklit-probe-before.dll"), std::string::npos) << loaded[0];
+
+    harness::PrefsScope prefs({});
+    TraceCapture traces;
+    const auto ownLine = CommandLineSource;
+    CommandLineSource = [] { return "\"saver.scr\" /x"; };
+    EXPECT_EQ(ScrMainCallback(GetModuleHandleA(nullptr), nullptr, nullptr, nullptr, nullptr), 2);
+    CommandLineSource = ownLine;
+    EXPECT_TRUE(traces.Contains("libraries are no longer looked for in the current directory"));
     SetDllDirectoryA(nullptr);
 }
 

@@ -20,6 +20,7 @@ void InstallPrefs(const PrefsChange &change)
     prefs->NoTimers = change.NoTimers;
     prefs->ActiveConfig = change.ActiveConfig;
     prefs->ActiveConfigPassword = change.ActiveConfigPassword;
+    prefs->AlwaysRequirePassword = change.AlwaysRequirePassword;
     ScrSetPrefs(prefs);
 }
 

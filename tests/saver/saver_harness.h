@@ -27,6 +27,7 @@ struct PrefsChange {
     LONG NoTimers = 1;
     LONG ActiveConfig = 0;
     LONG ActiveConfigPassword = 1;
+    LONG AlwaysRequirePassword = 0;
 };
 
 class PrefsScope {
