@@ -154,16 +154,16 @@ TEST_F(GLHelper, ConfigsGiveTheContextsAndThePacingTheyAskFor)
 // Each monitor cleared in its own colour has it in the frame and on the
 // screen, middle to corners (Wine draws a GL child window off the screen:
 // there the frame tells). A preview and the debug window are one monitor.
-// Moved and resized, the full-screen window's next viewport follows.
+// Resized, a window's next viewport follows.
 TEST_F(GLHelper, EachMonitorGetsItsOwnViewport)
 {
-    HWND full = nullptr;
+    HWND preview = nullptr;
     for (int kind = 0; kind < 3; ++kind) { // the full-screen window, a preview, the debug window
         SCOPED_TRACE("kind " + std::to_string(kind));
         PrefsScope debugWindow(PrefsChange{0, kind == 2, 1, 0, 1});
         HWND saver = Saver({}, kind == 1 ? host_->Handle() : nullptr);
+        preview = kind == 1 ? saver : preview;
         if (kind == 0) {
-            full = saver;
             SetWindowPos(saver, nullptr, GetSystemMetrics(SM_XVIRTUALSCREEN), GetSystemMetrics(SM_YVIRTUALSCREEN),
                          GetSystemMetrics(SM_CXVIRTUALSCREEN), GetSystemMetrics(SM_CYVIRTUALSCREEN), SWP_NOZORDER);
         }
@@ -197,12 +197,9 @@ TEST_F(GLHelper, EachMonitorGetsItsOwnViewport)
         }
     }
 
-    SetWindowPos(full, nullptr, GetSystemMetrics(SM_XVIRTUALSCREEN) + 50, GetSystemMetrics(SM_YVIRTUALSCREEN) + 40,
-                 300, 200, SWP_NOZORDER);
-    ScrMonitor first;
-    ASSERT_TRUE(ScrGetMonitors(full, &first, 1) && ScrGLUseMonitor(full, 0));
-    const RECT &r = first.rect;
-    EXPECT_EQ(Get(GL_VIEWPORT, 4), (std::vector<GLint>{r.left, 200 - r.bottom, r.right - r.left, r.bottom - r.top}));
+    SetWindowPos(preview, nullptr, 0, 0, 100, 80, SWP_NOZORDER);
+    ASSERT_TRUE(ScrGLUseMonitor(preview, 0));
+    EXPECT_EQ(Get(GL_VIEWPORT, 4), (std::vector<GLint>{0, 0, 100, 80}));
 }
 
 // The context is current in the saver's own WM_DESTROY and gone after it,
