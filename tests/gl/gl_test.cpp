@@ -73,9 +73,8 @@ protected:
     std::vector<std::unique_ptr<TestSaver>> savers_;
 };
 
-// Anything but this thread's saver windows, attached once, with a config
-// read as written, is FALSE: the window keeps no pixel format and the
-// other calls do nothing for it.
+// All but this thread's saver windows, attached once, with a valid config,
+// is FALSE: no pixel format is left, and the other calls do nothing.
 TEST_F(GLHelper, RefusesWhatItCannotServeAndLeavesItUntouched)
 {
     HWND gone = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 9, 9, nullptr, nullptr, nullptr, nullptr);
@@ -120,10 +119,9 @@ TEST_F(GLHelper, RefusesWhatItCannotServeAndLeavesItUntouched)
     EXPECT_FALSE(ScrGLUseMonitor(saver, -1) || ScrGLUseMonitor(saver, 1));
 }
 
-// Each config gives a current, double-buffered RGBA context, with depth
-// when asked and samples (Mesa offers both; fewer where it has fewer), and
-// the period of its swap interval: with one, each swap returns when the
-// display is due, on the clock where the driver is seen not to wait.
+// Each config gives a current double-buffered RGBA context, with depth and
+// samples when asked (Mesa has both), and its swap interval's period: with
+// one, a swap returns when the display is due, by the clock if need be.
 TEST_F(GLHelper, ConfigsGiveTheContextsAndThePacingTheyAskFor)
 {
     const ScrGLConfig configs[] = {Config(24, 0, 1), Config(0, 0, 0), Config(16, 4, 1), Config(32, 16, 2)};
@@ -152,9 +150,8 @@ TEST_F(GLHelper, ConfigsGiveTheContextsAndThePacingTheyAskFor)
 }
 
 // Each monitor cleared in its own colour has it in the frame and on the
-// screen, middle to corners (Wine draws a GL child window off the screen:
-// there the frame tells). A preview and the debug window are one monitor.
-// Resized, a window's next viewport follows.
+// screen, middle to corners (Wine draws GL children off the screen). A
+// preview and the debug window are one monitor; resized, a window's too.
 TEST_F(GLHelper, EachMonitorGetsItsOwnViewport)
 {
     HWND preview = nullptr;
