@@ -16,5 +16,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # under the MinGW root: an installed Dusklit SDK lies wherever its user put it.
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
 
+# A bare Windows has none of MinGW's runtime DLLs (libstdc++, libgcc,
+# winpthread, libssp): every program and DLL built with this toolchain
+# carries its C and C++ runtime inside, whether or not its project says
+# so. A build that sets CMAKE_EXE_LINKER_FLAGS (or the SHARED and MODULE
+# ones) itself replaces this default.
+set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
+set(CMAKE_SHARED_LINKER_FLAGS_INIT -static)
+set(CMAKE_MODULE_LINKER_FLAGS_INIT -static)
+
 # ctest runs the Windows test executables through Wine.
 set(CMAKE_CROSSCOMPILING_EMULATOR wine)

@@ -238,6 +238,13 @@ typedef struct ScrMonitor {
 
 int WINAPI ScrGetMonitors(HWND window, ScrMonitor *monitors, int maxCount);
 
+/* Whether window is one of this process's saver windows: the full-screen
+ * window, a preview or the debug window, from the WM_CREATE that
+ * DefSaverProc saw until its WM_DESTROY. FALSE for any other window, for
+ * NULL and for handles that are not windows. Helpers that serve savers
+ * (dusklit_gl.h) ask it before they take a window on. */
+BOOL WINAPI ScrIsSaverWindow(HWND window);
+
 /* Host-window protocol: a host answers 0 to let the framework do it. */
 #define SCRHOST_CREATECONFIGPREVIEW 0x8064
 #define SCRHOST_CREATESYSPREVIEW    0x8065

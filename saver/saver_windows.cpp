@@ -6,6 +6,7 @@
 #include "saver/monitors.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
+#include "saver/timer.h"
 #include "saver/window_kinds.h"
 
 namespace {
@@ -159,4 +160,14 @@ LRESULT CALLBACK DefHostProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     if (message >= SCRHOST_CREATECONFIGPREVIEW && message <= SCRHOST_CREATECONFIGPREVIEW + 9)
         return 0;
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A saver window is one that DefSaverProc gave its timer block at WM_CREATE
+// and has not taken it back at WM_DESTROY. The property that shows the
+// block can be set on any window; the framework's own record of the
+// blocks cannot.
+BOOL WINAPI ScrIsSaverWindow(HWND window)
+{
+    ScrEnsureStarted();
+    return window && IsWindow(window) && HasTimerProp(window) ? TRUE : FALSE;
 }

@@ -3,8 +3,11 @@
 # only clears and swaps the same window; then the saver runtime: its tick
 # periods beside SetTimer's, its timer thread's processor time while
 # waiting, and how fast brix.scr /s ends on a mouse move beside a plain
-# window's program. Arguments, for both: seconds per phase and number of
-# rounds (default 2 and 3).
+# window's program; then the OpenGL helper: the frame periods of the prism
+# example's picture paced by the helper, beside the same frames paced by
+# hand and by the driver alone, and the display's refresh period.
+# Arguments, for all: seconds per phase and number of rounds (default 2
+# and 3).
 #
 # Each build of DUSKLIT_ARCHES ("32 64" by default) is measured in turn,
 # on its own display and Wine prefix; the report then shows the builds'
@@ -33,7 +36,7 @@ for arch in "${arches[@]}"; do
       -DCMAKE_TOOLCHAIN_FILE="$DUSKLIT_TOOLCHAIN" \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
   fi
-  cmake --build "$BENCH_DIR" --target brix_bench saver_bench
+  cmake --build "$BENCH_DIR" --target brix_bench saver_bench gl_bench
 
   dusklit_start_xvfb
   dusklit_wine_prefix
@@ -43,6 +46,7 @@ for arch in "${arches[@]}"; do
   {
     "$DUSKLIT_WINE" "$BENCH_DIR/brix_bench.exe" "$@"
     "$DUSKLIT_WINE" "$BENCH_DIR/saver_bench.exe" "$@"
+    "$DUSKLIT_WINE" "$BENCH_DIR/gl_bench.exe" "$@"
   } | tr -d '\r' | tee "$report" >&2
   reports+=("$report")
   cleanup

@@ -24,11 +24,16 @@ dusklit_setup
 dusklit_build
 
 program=$BUILD_DIR/demo/brix.scr
-# DUSKLIT_PROGRAM=example runs the example saver (examples/starfield)
-# with the same arguments instead.
-if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
-  program=$BUILD_DIR/examples/starfield/example.scr
-fi
+# DUSKLIT_PROGRAM names an example saver to run with the same arguments
+# instead: example (examples/starfield) or prism (examples/prism, drawn
+# with OpenGL).
+example=
+case ${DUSKLIT_PROGRAM:-brix} in
+  brix) ;;
+  example) example=example; program=$BUILD_DIR/examples/starfield/example.scr ;;
+  prism) example=prism; program=$BUILD_DIR/examples/prism/prism.scr ;;
+  *) echo "run.sh: DUSKLIT_PROGRAM is brix, example or prism, not $DUSKLIT_PROGRAM" >&2; exit 2 ;;
+esac
 launcher=$BUILD_DIR/tests/driver/dusklit_in_desktop.exe
 runshot=$BUILD_DIR/tests/driver/dusklit_runshot.exe
 out_dir=${DUSKLIT_OUT_DIR:-$DUSKLIT_ROOT/out}
@@ -65,14 +70,14 @@ headless_run() {
   local suffix=$1
   shift
   mkdir -p "$out_dir"
-  # The example has no demo to answer: let it draw for a while, take one
-  # picture, and end it (stopping the Wine server ends every program of
-  # the prefix).
-  if [ "${DUSKLIT_PROGRAM:-brix}" = example ]; then
+  # An example has no demo to answer: let it draw for a while, take one
+  # picture, named after it, and end it (stopping the Wine server ends
+  # every program of the prefix).
+  if [ -n "$example" ]; then
     "$DUSKLIT_WINE" "$program" "$@" &
     local example_pid=$!
     sleep "${DUSKLIT_EXAMPLE_SECONDS:-15}"
-    local shot=$out_dir/example$suffix.png
+    local shot=$out_dir/$example$suffix.png
     import -display "$DISPLAY" -window root "$shot" && echo "screenshot: $shot"
     dusklit_stop_wineserver
     wait "$example_pid" 2>/dev/null || true
@@ -122,7 +127,7 @@ headless_run() {
 # DUSKLIT_MONITORS=2 runs on two monitors side by side, DUSKLIT_DPI (a
 # list, such as "96 144 192") once per DPI; both headless on a private
 # display, in the display prefix, with pictures named after the run
-# (example-2monitors.png, sheet-144.png).
+# (example-2monitors.png, prism-2monitors.png, sheet-144.png).
 if [ -n "$display_run" ]; then
   monitors=${DUSKLIT_MONITORS:-1}
   case $monitors in
@@ -174,5 +179,5 @@ dusklit_install_standins
 dusklit_start_wineserver
 dusklit_start_wine_services
 headless_run "" "$@"
-[ "${DUSKLIT_PROGRAM:-brix}" = example ] || echo "exit code: $code"
+[ -n "$example" ] || echo "exit code: $code"
 exit "$code"

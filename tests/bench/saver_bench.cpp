@@ -40,43 +40,9 @@ constexpr char PlainClass[] = "SaverBenchPlainWindow";
 // Far from every edge, so a small move stays on the screen.
 constexpr POINT CursorHome{512, 384};
 
-// Handles this thread's messages (and what other threads send it) for
-// about this long. The saver window's end posts WM_QUIT, which means
-// nothing here.
-void PumpFor(double seconds)
-{
-    const double end = NowSeconds() + seconds;
-    for (double left = seconds; left > 0; left = end - NowSeconds())
-        Pump(static_cast<DWORD>(left * 1000) + 1);
-}
-
-// Tick times of one source, and the intervals between ticks of the same
-// phase in milliseconds.
-struct TickLog {
-    std::vector<double> phase;
-    std::vector<double> intervals;
-
-    void Tick() { phase.push_back(NowSeconds()); }
-    void EndPhase()
-    {
-        for (std::size_t i = 1; i < phase.size(); ++i)
-            intervals.push_back(1000 * (phase[i] - phase[i - 1]));
-        phase.clear();
-    }
-};
-
 TickLog SaverTicks;
 TickLog TimerTicks;
 LRESULT SaverPeriod = FramePeriodMs;
-
-double Percentile(std::vector<double> values, double fraction)
-{
-    if (values.empty())
-        return 0;
-    std::sort(values.begin(), values.end());
-    std::size_t rank = static_cast<std::size_t>(std::ceil(fraction * values.size()));
-    return values[std::min(values.size(), std::max<std::size_t>(rank, 1)) - 1];
-}
 
 double Ratio(double value, double baseline)
 {

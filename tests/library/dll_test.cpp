@@ -310,11 +310,14 @@ const char SaverWindowClass[] = "ZoScreenSaverClass";
 constexpr DWORD SaverClosedCode = 2;
 constexpr DWORD SheetCancelledCode = 0;
 
-// Made with dusklit_add_saver, and without it (linking Dusklit::dusklit
-// alone, which then compiles the framework's resources in by itself).
-TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
+// Made with dusklit_add_saver, without it (linking Dusklit::dusklit alone,
+// which then compiles the framework's resources in by itself), and against
+// the SDK's own dusklit.dll. Each draws with the OpenGL helper, green.
+TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
 {
-    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH}) {
+    InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
+    ASSERT_TRUE(installed.Copied()) << installed.Path();
+    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH, SDK_SHARED_SAVER_PATH}) {
         SCOPED_TRACE(path);
         driver::ProgramDriver saver(path);
         driver::StartOptions options;
@@ -322,7 +325,12 @@ TEST(InstalledSdk, StaticSaverClosesOnInputAndShowsItsSheet)
         ASSERT_TRUE(saver.Start("/s", options)) << saver.Report();
         auto window = saver.WaitForWindowOfClass(SaverWindowClass);
         ASSERT_TRUE(window) << saver.Report();
-        Sleep(driver::Limit(1000));
+        EXPECT_TRUE(driver::WaitUntil([] {
+            HDC screen = GetDC(nullptr);
+            const COLORREF middle = GetPixel(screen, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2);
+            ReleaseDC(nullptr, screen);
+            return middle == RGB(0, 255, 0);
+        }, 10000, 100)) << "no green\n" << saver.Report();
         ASSERT_TRUE(saver.Running()) << saver.Report();
         ASSERT_TRUE(driver::SendKeyPress('A'));
         EXPECT_EQ(std::optional<DWORD>(SaverClosedCode), saver.WaitForExit()) << saver.Report();

@@ -2,7 +2,7 @@
 # consumer project against it in each of its forms, as an author would
 # (see consumer/CMakeLists.txt). Each result is copied to
 # <dir>/consumer-<form>.scr, whatever folder the generator put it in. Then
-# builds the example the SDK ships, from the prefix.
+# builds the examples the SDK ships, from the prefix.
 #
 #   cmake -DBUILD_DIR=<build> -DDIR=<dir> -DCONSUMER=<consumer source>
 #         -DGENERATOR=<generator> [-DPLATFORM=<generator platform>]
@@ -53,10 +53,12 @@ foreach(form static shared plain)
   run(${CMAKE_COMMAND} -E copy ${made} ${DIR}/consumer-${form}.scr)
 endforeach()
 
-# And the example the SDK ships builds the way its CMakeLists says.
-run(${CMAKE_COMMAND} -S ${prefix}/share/dusklit/examples/starfield -B ${DIR}/starfield ${generator_options}
-    ${toolchain_option} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
-run(${CMAKE_COMMAND} --build ${DIR}/starfield --config Release)
+# And the examples the SDK ships build the way their CMakeLists say.
+foreach(example starfield prism)
+  run(${CMAKE_COMMAND} -S ${prefix}/share/dusklit/examples/${example} -B ${DIR}/${example} ${generator_options}
+      ${toolchain_option} -DCMAKE_PREFIX_PATH=${prefix} -DCMAKE_BUILD_TYPE=Release)
+  run(${CMAKE_COMMAND} --build ${DIR}/${example} --config Release)
+endforeach()
 
 if(OTHER_TOOLCHAIN)
   execute_process(COMMAND ${CMAKE_COMMAND} -S ${CONSUMER} -B ${DIR}/other-width ${generator_options}

@@ -69,9 +69,9 @@ foreach(file ${zipped})
   endif()
 endforeach()
 
-foreach(expected include/dusklit.h bin/dusklit.dll lib/cmake/Dusklit/DusklitConfig.cmake
+foreach(expected include/dusklit.h include/dusklit_gl.h bin/dusklit.dll lib/cmake/Dusklit/DusklitConfig.cmake
                  lib/cmake/Dusklit/DusklitConfigVersion.cmake share/dusklit/resources/dusklit.rc
-                 share/dusklit/toolchain/${TOOLCHAIN})
+                 share/dusklit/toolchain/${TOOLCHAIN} share/dusklit/examples/prism/prism.cpp)
   if(NOT expected IN_LIST zipped)
     list(APPEND failures "missing: ${expected}")
   endif()

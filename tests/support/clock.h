@@ -6,3 +6,18 @@
 double NowSeconds();
 // The same moment's time in milliseconds.
 double NowMs();
+
+#include <vector>
+
+// Event times of one source; the intervals between events of a phase, ms.
+struct TickLog {
+    std::vector<double> phase;
+    std::vector<double> intervals;
+
+    void Tick() { phase.push_back(NowSeconds()); }
+    void EndPhase();
+};
+
+// The value below which this fraction of the values lie (0.5: the median),
+// one of the values themselves; 0 for none.
+double Percentile(std::vector<double> values, double fraction);

@@ -1,5 +1,7 @@
 #include "tests/support/message_pump.h"
 
+#include "tests/support/clock.h"
+
 PumpResult Drain()
 {
     PumpResult result;
@@ -33,4 +35,11 @@ PumpResult Pump(DWORD ms)
 void PumpMessages()
 {
     Drain();
+}
+
+void PumpFor(double seconds)
+{
+    const double end = NowSeconds() + seconds;
+    for (double left = seconds; left > 0; left = end - NowSeconds())
+        Pump(static_cast<DWORD>(left * 1000) + 1);
 }

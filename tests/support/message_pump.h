@@ -20,6 +20,8 @@ PumpResult Drain();
 PumpResult Pump(DWORD ms);
 // Drain, for those that do not care about WM_QUIT.
 void PumpMessages();
+// Dispatches for about this long, whatever comes by (a WM_QUIT too).
+void PumpFor(double seconds);
 
 // Waits as driver::WaitUntil does (the limit stretched on a slow machine)
 // for the condition, handling this thread's messages between its checks.
