@@ -36,12 +36,13 @@ sudo_if_needed() {
 # their Release file, and apt-get update then fails for a while: try again,
 # and if the lists stay stale, let the install say whether what is needed
 # can still be had.
+# Further arguments go to apt-get (to update one source list alone, say).
 update_package_lists() {
   local attempt
-  for attempt in 1 2 3 4 5; do
-    sudo_if_needed apt-get update -qq && return 0
-    echo "setup: apt-get update failed (try $attempt of 5)" >&2
-    [ "$attempt" = 5 ] || sleep $((attempt * 10))
+  for attempt in 1 2 3; do
+    sudo_if_needed apt-get update -qq "$@" && return 0
+    echo "setup: apt-get update failed (try $attempt of 3)" >&2
+    [ "$attempt" = 3 ] || sleep 10
   done
   echo "setup: going on with the package lists as they are" >&2
 }
@@ -71,9 +72,11 @@ install_emulator() {
   local release
   release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   if [ "$release" = bookworm ]; then
-    echo 'deb http://deb.debian.org/debian bookworm-backports main' \
-      | sudo_if_needed tee /etc/apt/sources.list.d/dusklit-backports.list >/dev/null
-    update_package_lists
+    local list=/etc/apt/sources.list.d/dusklit-backports.list
+    echo 'deb http://deb.debian.org/debian bookworm-backports main' | sudo_if_needed tee "$list" >/dev/null
+    # Only the new list: the others were read a moment ago, and a mirror
+    # in the middle of a sync would fail the whole update once more.
+    update_package_lists -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- -o APT::Get::List-Cleanup=0
     sudo_if_needed apt-get install -y -qq --no-install-recommends -t bookworm-backports qemu-user >/dev/null
   else
     sudo_if_needed apt-get install -y -qq --no-install-recommends qemu-user >/dev/null
