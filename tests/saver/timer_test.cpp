@@ -149,6 +149,9 @@ TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
     // Started again after the stop, it ticks again.
     ScrStartTimer(saver.Handle());
     EXPECT_TRUE(silent.WaitForTicks(2, 10000));
+    // Unanswered again, the timer goes once the had-enough is handled.
+    HWND window = saver.Handle();
+    EXPECT_TRUE(PumpingWaitUntil([window] { return !GetTimerProp(window); }, driver::Limit(5000)));
 
     traces.Clear();
     DestroyWindow(saver.Handle());
