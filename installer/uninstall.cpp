@@ -87,6 +87,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return static_cast<int>(code);
     DeleteFileW(uninstaller.c_str());
     RemoveSelf(self);
-    RemoveDirectoryW(folder.c_str());
+    // Still holding this program (moving it failed): gone at the next start.
+    if (!RemoveDirectoryW(folder.c_str()))
+        MoveFileExW(folder.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     return 0;
 }
