@@ -8,6 +8,7 @@
 #include "config/config_host.h"
 #include "library/library.h"
 #include "resource_ids.h"
+#include "saver/debug_output.h"
 #include "saver/run_state.h"
 
 namespace {
@@ -29,6 +30,22 @@ void AddSaverPage(PROPSHEETHEADERA *header)
     header->nStartPage = 1;
 }
 
+// A saver that gives a page procedure but whose resources lack template
+// 2003 has lost its page quietly: most often its script used
+// IDD_SAVER_PAGE without including resource_ids.h, and the resource
+// compiler made a dialog named "IDD_SAVER_PAGE" instead. Said in the
+// trace and, with Debug on, in a box; the sheet opens without the page.
+bool SaverPageTemplatePresent(HWND configHost)
+{
+    if (FindResourceA(ModuleInstance, MAKEINTRESOURCEA(IDD_SAVER_PAGE), RT_DIALOG))
+        return true;
+    static const char text[] = "Dusklit: a configuration dialog procedure was given, but the program has no "
+                               "dialog 2003 (IDD_SAVER_PAGE): the sheet opens without the saver's page.";
+    ScrTrace(text);
+    ScrDebugMessageBox(configHost, text, "Programming error");
+    return false;
+}
+
 LONG HostNotifiesOwner(HWND host)
 {
     const ConfigHostRecord *record = HostRecordOf(host);
@@ -47,9 +64,9 @@ INT_PTR ShowLibraryAboutBox(HWND owner)
 
 } // namespace
 
-INT_PTR OwnClassExecuteUserDialog(HWND, PROPSHEETHEADERA *header)
+INT_PTR OwnClassExecuteUserDialog(HWND configHost, PROPSHEETHEADERA *header)
 {
-    if (EntryArgs.ConfigDialogProc)
+    if (EntryArgs.ConfigDialogProc && SaverPageTemplatePresent(configHost))
         AddSaverPage(header);
     return PropertySheetA(header);
 }

@@ -21,7 +21,8 @@
  * the DLL, which must lie in the Windows directory or it refuses to load.
  *
  * Results follow the platform's habits: TRUE/FALSE, IDOK/IDCANCEL, window
- * handles or NULL, and exit codes where 2 means failure. A hook answers
+ * handles or NULL, and exit codes where 2 means failure, and also the
+ * usual end of the saver (/s) and of a preview (/p). A hook answers
  * SCR_NOT_HANDLED (9) to let the framework do its default; a host window
  * answers 0 for the same.
  *

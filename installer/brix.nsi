@@ -7,6 +7,8 @@
 ;   OUT_FILE      the installer to write
 ;   VERSION       the version users see (1.5)
 ;   FILE_VERSION  the four-part version (1.5.0.0)
+;   UNINSTALL_EXE the program users run to uninstall (uninstall.cpp), which
+;                 runs this script's uninstaller in place and waits for it
 ; and, when a 64-bit build was made too:
 ;   BRIX_SCR64    the 64-bit brix.scr, for 64-bit Windows
 
@@ -14,9 +16,11 @@ Unicode true
 SetCompressor /SOLID lzma
 !include LogicLib.nsh
 !include x64.nsh
+!include FileFunc.nsh
+!include MUI2.nsh
 
-!ifndef BRIX_SCR | OUT_FILE | VERSION | FILE_VERSION
-  !error "BRIX_SCR, OUT_FILE, VERSION and FILE_VERSION must be defined"
+!ifndef BRIX_SCR | OUT_FILE | VERSION | FILE_VERSION | UNINSTALL_EXE
+  !error "BRIX_SCR, OUT_FILE, VERSION, FILE_VERSION and UNINSTALL_EXE must be defined"
 !endif
 
 !define PRODUCT "Brix"
@@ -46,16 +50,21 @@ VIAddVersionKey "FileVersion" "${FILE_VERSION}"
 VIAddVersionKey "ProductVersion" "${VERSION}"
 VIAddVersionKey "LegalCopyright" "${PUBLISHER}"
 
+Var SaverDir    ; the system folder brix.scr belongs in
+Var SaverPath   ; brix.scr there, as the registry names it
+Var Native64    ; 1 when the 64-bit brix.scr goes into the real System32
+Var FinishText  ; what the finish page says was done
+
 ; No folder page, and no /D= either: the folder holds the uninstaller,
 ; which Add/Remove Programs runs with administrator rights, so it lies
-; where users cannot write.
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
-
-Var SaverDir   ; the system folder brix.scr belongs in
-Var SaverPath  ; brix.scr there, as the registry names it
-Var Native64   ; 1 when the 64-bit brix.scr goes into the real System32
+; where users cannot write. The finish page says what changed.
+!define MUI_FINISHPAGE_TITLE "Brix is installed"
+!define MUI_FINISHPAGE_TEXT "$FinishText"
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 ; The folder for brix.scr: System32 on 32-bit Windows. On 64-bit Windows,
 ; the 64-bit brix.scr in System32 when this installer carries one, else the
@@ -158,6 +167,15 @@ Section "Brix"
   Call NamesOurs
   Pop $1
   ReadRegStr $3 HKCU "${STATE_KEY}" "InstalledAs"
+  ${If} $1 == 1
+    StrCpy $FinishText "Brix was already your screen saver, and stays it."
+  ${ElseIf} $2 == 1
+  ${AndIf} $0 != ""
+    ${GetFileName} $0 $4
+    StrCpy $FinishText "Brix is now your screen saver. It replaced $4 ($0), which uninstalling Brix puts back."
+  ${Else}
+    StrCpy $FinishText "Brix is now your screen saver. You had no screen saver before."
+  ${EndIf}
   ${If} $1 == 0
   ${OrIf} $3 == ""
     DeleteRegKey HKCU "${STATE_KEY}"
@@ -184,8 +202,12 @@ Section "Brix"
   ; Tell the running system, which read the settings at log-on.
   System::Call 'user32::SystemParametersInfoW(i ${SPI_SETSCREENSAVEACTIVE}, i 1, p 0, i ${SPIF_SENDCHANGE})'
 
+  ; uninstall.exe runs brix-uninstall.exe in place and returns when it has
+  ; ended, then removes both and the folder: the uninstaller NSIS makes
+  ; would copy itself away and return at once.
   SetOutPath $INSTDIR
-  WriteUninstaller "$INSTDIR\uninstall.exe"
+  WriteUninstaller "$INSTDIR\brix-uninstall.exe"
+  File "/oname=uninstall.exe" "${UNINSTALL_EXE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT} screen saver"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
@@ -238,6 +260,10 @@ Section "Uninstall"
 
   Delete "$SaverDir\brix.scr"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ; Run by uninstall.exe, in place: these fail while both run, and
+  ; uninstall.exe removes them when this has ended. Started on its own,
+  ; this runs from a copy and removes them itself.
   Delete "$INSTDIR\uninstall.exe"
+  Delete "$INSTDIR\brix-uninstall.exe"
   RMDir "$INSTDIR"
 SectionEnd

@@ -15,6 +15,8 @@
 #include "saver/run_state.h"
 #include "tests/config/sheet_harness.h"
 #include "tests/support/layout_check.h"
+#include "tests/support/message_box_watch.h"
+#include "tests/support/trace_capture.h"
 
 namespace {
 
@@ -291,6 +293,36 @@ TEST_F(ConfigSheet, AboutItemOpensTheAboutBox)
     EXPECT_EQ(seen.sheetLayout, "");
     EXPECT_EQ(seen.pageLayout, "");
     EXPECT_EQ(seen.aboutLayout, "");
+}
+
+// A page procedure but no template 2003, as when a script used
+// IDD_SAVER_PAGE without resource_ids.h: the sheet opens without the page,
+// and with Debug on the trace and a debug box say why, before the sheet.
+TEST_F(ConfigSheet, MissingSaverPageIsLeftOutAndReported)
+{
+    EntryArgs.ConfigDialogProc = TestConfigDialogProc;
+    ModuleInstance = GetModuleHandleA("kernel32.dll"); // holds no dialog 2003
+    int pages = 0;
+    RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
+        pages = SheetPageCount(sheet);
+        user.Press(sheet, IDCANCEL);
+    });
+    EXPECT_TRUE(sheetSeen_);
+    EXPECT_EQ(pages, 1);
+
+    SetPref(&ScrPrefs::Debug, 1);
+    TraceCapture traces;
+    std::vector<SeenMessageBox> seen;
+    {
+        MessageBoxWatch boxes(IDCANCEL);
+        DoConfigDialog(owner_, FALSE);
+        seen = boxes.Seen();
+    }
+    ASSERT_EQ(seen.size(), 2u);
+    EXPECT_EQ(seen[0].caption, "Programming error");
+    EXPECT_NE(seen[0].text.find("no dialog 2003 (IDD_SAVER_PAGE)"), std::string::npos) << seen[0].text;
+    EXPECT_EQ(seen[1].caption, SheetCaption);
+    EXPECT_TRUE(traces.Contains("no dialog 2003 (IDD_SAVER_PAGE)"));
 }
 
 TEST_F(ConfigSheet, NoAboutLeavesMenuAndProcedureAlone)

@@ -98,15 +98,19 @@ protected:
     }
 
     // Asked for a folder that users can write, it still puts the
-    // uninstaller, which runs elevated, into Program Files.
-    void Install()
+    // uninstaller, which runs elevated, into Program Files. Silent, or
+    // with its pages, when the last one is to say finishText.
+    void Install(const std::string &finishText = "")
     {
         char temp[MAX_PATH] = {}, programFiles[MAX_PATH] = {};
         GetTempPathA(sizeof temp, temp);
         GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
         const std::string writable = std::string(temp) + "BrixElsewhere";
-        ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S /D=" + writable, 180000),
-                  std::optional<DWORD>(0));
+        if (finishText.empty())
+            ASSERT_EQ(driver::RunToEnd("\"" + driver::WindowsPath(BRIX_INSTALLER) + "\" /S /D=" + writable, 180000),
+                      std::optional<DWORD>(0));
+        else
+            ASSERT_NO_FATAL_FAILURE(InstallWithPages("/D=" + writable, finishText));
         EXPECT_FALSE(Exists(writable));
         EXPECT_EQ(Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation"),
                   std::optional<std::string>(std::string(programFiles) + "\\Brix"));
@@ -120,16 +124,42 @@ protected:
         EXPECT_EQ(DesktopText("ScreenSaveActive"), std::optional<std::string>("1"));
     }
 
-    // The uninstaller as Add/Remove Programs runs it quietly. It copies
-    // itself elsewhere and returns at once; the copy's last step removes
-    // the install folder, so that folder's going marks its end.
+    // The installer as a user sees it: it installs at once, with no page
+    // before, and its finish page tells what it did.
+    void InstallWithPages(const std::string &arguments, const std::string &finishText)
+    {
+        driver::ProgramDriver setup(BRIX_INSTALLER);
+        driver::StartOptions options;
+        options.captureDebugOutput = false;
+        ASSERT_TRUE(setup.Start(arguments, options)) << setup.Report();
+        HWND finishPage = nullptr;
+        auto wizard = setup.WaitForWindow(
+            [&](const driver::WindowInfo &w) {
+                for (const driver::WindowInfo &child : driver::ChildWindowsOf(w.handle))
+                    if (child.visible && child.title == "Brix is installed")
+                        finishPage = w.handle;
+                return finishPage != nullptr;
+            },
+            "the finish page", 180000);
+        ASSERT_TRUE(wizard) << setup.Report();
+        bool said = false;
+        for (const driver::WindowInfo &child : driver::ChildWindowsOf(finishPage))
+            said = said || (child.visible && child.title == finishText);
+        EXPECT_TRUE(said) << "the finish page does not say \"" << finishText << "\"\n"
+                          << driver::Describe(driver::ChildWindowsOf(finishPage));
+        PostMessageA(finishPage, WM_COMMAND, IDOK, 0); // Finish
+        EXPECT_EQ(setup.WaitForExit(), std::optional<DWORD>(0)) << setup.Report();
+    }
+
+    // The uninstaller as Add/Remove Programs runs it quietly: the moment
+    // it returns, nothing of Brix is left.
     void Uninstall()
     {
         auto quiet = Text(HKEY_LOCAL_MACHINE, UninstallKey, "QuietUninstallString");
         auto folder = Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation");
         ASSERT_TRUE(quiet && folder);
         ASSERT_EQ(driver::RunToEnd(*quiet, 180000), std::optional<DWORD>(0)) << *quiet;
-        EXPECT_TRUE(driver::WaitUntil([&] { return !Exists(*folder); }, driver::DefaultWaitMs, 100)) << *folder;
+        EXPECT_FALSE(Exists(*folder)) << *folder;
         EXPECT_FALSE(Exists(installed_));
         EXPECT_FALSE(KeyExists(UninstallKey, HKEY_LOCAL_MACHINE));
         EXPECT_FALSE(KeyExists(StateKey));
@@ -142,7 +172,8 @@ TEST_F(Installer, MakesBrixTheSaverRunsItAndTheUninstallerPutsThePreviousOneBack
     WriteValue(brix::DesktopKey, "SCRNSAVE.EXE", REG_SZ, previous + '\0');
     WriteValue(brix::DesktopKey, "ScreenSaveActive", REG_SZ, std::string("0") + '\0');
 
-    ASSERT_NO_FATAL_FAILURE(Install());
+    ASSERT_NO_FATAL_FAILURE(Install("Brix is now your screen saver. It replaced Previous Saver.scr (" + previous +
+                                    "), which uninstalling Brix puts back."));
     auto uninstaller = Text(HKEY_LOCAL_MACHINE, UninstallKey, "UninstallString");
     auto folder = Text(HKEY_LOCAL_MACHINE, UninstallKey, "InstallLocation");
     ASSERT_TRUE(uninstaller && folder);
@@ -173,7 +204,7 @@ TEST_F(Installer, MakesBrixTheSaverRunsItAndTheUninstallerPutsThePreviousOneBack
 
 TEST_F(Installer, UninstallingLeavesNoSaverWhereThereWasNoneAndKeepsOneChosenSince)
 {
-    ASSERT_NO_FATAL_FAILURE(Install());
+    ASSERT_NO_FATAL_FAILURE(Install("Brix is now your screen saver. You had no screen saver before."));
     ASSERT_NO_FATAL_FAILURE(Uninstall());
     EXPECT_FALSE(ReadValue(brix::DesktopKey, "SCRNSAVE.EXE"));
     EXPECT_FALSE(ReadValue(brix::DesktopKey, "ScreenSaveActive"));

@@ -8,10 +8,14 @@
 #include <custcntl.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "dusklit.h"
 #include "resource_ids.h"
@@ -310,15 +314,90 @@ const char SaverWindowClass[] = "ZoScreenSaverClass";
 constexpr DWORD SaverClosedCode = 2;
 constexpr DWORD SheetCancelledCode = 0;
 
+// The names in a program file's import directory; empty for a file that
+// is not a whole program of this test's width.
+std::vector<std::string> ImportedDlls(const std::string &path)
+{
+    std::ifstream file(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    auto at = [&](size_t offset, size_t size) { return offset + size <= bytes.size() ? &bytes[offset] : nullptr; };
+    std::vector<std::string> names;
+    const auto *dos = reinterpret_cast<const IMAGE_DOS_HEADER *>(at(0, sizeof(IMAGE_DOS_HEADER)));
+    const auto *nt = dos ? reinterpret_cast<const IMAGE_NT_HEADERS *>(at(dos->e_lfanew, sizeof(IMAGE_NT_HEADERS))) : nullptr;
+    if (!nt || nt->OptionalHeader.Magic != IMAGE_NT_OPTIONAL_HDR_MAGIC)
+        return names;
+    const auto *sections = reinterpret_cast<const IMAGE_SECTION_HEADER *>(
+        at(dos->e_lfanew + offsetof(IMAGE_NT_HEADERS, OptionalHeader) + nt->FileHeader.SizeOfOptionalHeader,
+           nt->FileHeader.NumberOfSections * sizeof(IMAGE_SECTION_HEADER)));
+    auto fileOffset = [&](DWORD rva) -> size_t {
+        for (WORD i = 0; sections && i < nt->FileHeader.NumberOfSections; ++i)
+            if (rva >= sections[i].VirtualAddress && rva < sections[i].VirtualAddress + sections[i].SizeOfRawData)
+                return rva - sections[i].VirtualAddress + sections[i].PointerToRawData;
+        return bytes.size();
+    };
+    DWORD rva = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    while (const auto *entry = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR *>(
+               at(fileOffset(rva), sizeof(IMAGE_IMPORT_DESCRIPTOR)))) {
+        if (entry->Name == 0)
+            break;
+        const size_t name = fileOffset(entry->Name);
+        names.push_back(name < bytes.size() ? bytes.c_str() + name : "?");
+        rva += sizeof(IMAGE_IMPORT_DESCRIPTOR);
+    }
+    return names;
+}
+
+std::string SystemDirectory()
+{
+    char directory[MAX_PATH] = "";
+    GetSystemDirectoryA(directory, MAX_PATH);
+    return directory;
+}
+
+// What a bare Windows has: DLLs of the system directory, and dusklit.dll
+// for the form that links it. No MinGW runtime DLL.
+void ExpectOnlySystemImports(const std::string &program)
+{
+    const std::vector<std::string> names = ImportedDlls(program);
+    EXPECT_FALSE(names.empty()) << program;
+    for (const std::string &name : names)
+        EXPECT_TRUE(Lower(name) == "dusklit.dll" ||
+                    GetFileAttributesA((SystemDirectory() + "\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES)
+            << program << " imports " << name;
+}
+
+// The program carries its page (dialog 2003) and an application manifest.
+void ExpectPageAndManifest(const std::string &program)
+{
+    HMODULE file = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(nullptr, file) << program;
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(IDD_SAVER_PAGE), RT_DIALOG)) << program;
+    EXPECT_NE(nullptr, FindResourceA(file, MAKEINTRESOURCEA(1), RT_MANIFEST)) << program;
+    FreeLibrary(file);
+}
+
+bool ShowsText(HWND parent, const std::string &text)
+{
+    for (const driver::WindowInfo &child : driver::ChildWindowsOf(parent))
+        if (child.visible && child.title == text)
+            return true;
+    return false;
+}
+
 // Made with dusklit_add_saver, without it (linking Dusklit::dusklit alone,
-// which then compiles the framework's resources in by itself), and against
-// the SDK's own dusklit.dll. Each draws with the OpenGL helper, green.
+// which then compiles the framework's resources and manifest in by
+// itself, beside a script that uses IDD_SAVER_PAGE without including
+// dusklit.rc), and against the SDK's own dusklit.dll. Each imports system
+// DLLs alone, draws with the OpenGL helper, green, and opens its sheet on
+// its own page.
 TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
 {
     InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
     ASSERT_TRUE(installed.Copied()) << installed.Path();
     for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH, SDK_SHARED_SAVER_PATH}) {
         SCOPED_TRACE(path);
+        ExpectOnlySystemImports(driver::WindowsPath(path));
+        ExpectPageAndManifest(driver::WindowsPath(path));
         driver::ProgramDriver saver(path);
         driver::StartOptions options;
         options.captureDebugOutput = false;
@@ -341,6 +420,8 @@ TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
             [](const driver::WindowInfo &w) { return w.IsDialog() && w.visible && w.title == SheetCaption; },
             "the configuration sheet");
         ASSERT_TRUE(sheet) << saver.Report();
+        EXPECT_TRUE(driver::WaitUntil([&] { return ShowsText(sheet->handle, "The consumer's own page"); }, 10000, 50))
+            << "the sheet does not show the saver's page\n" << driver::Describe(driver::ChildWindowsOf(sheet->handle));
         PostMessageA(sheet->handle, WM_COMMAND, IDCANCEL, 0);
         EXPECT_EQ(std::optional<DWORD>(SheetCancelledCode), saver.WaitForExit()) << saver.Report();
     }

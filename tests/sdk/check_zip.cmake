@@ -69,7 +69,18 @@ foreach(file ${zipped})
   endif()
 endforeach()
 
-foreach(expected include/dusklit.h include/dusklit_gl.h bin/dusklit.dll lib/cmake/Dusklit/DusklitConfig.cmake
+# Its READMEs speak to authors who have only the archive: nothing of this
+# repository's commands or trees.
+foreach(file ${zipped})
+  if(file MATCHES "README\\.md$")
+    file(READ ${DIR}/unzipped/${top}/${file} text)
+    if(text MATCHES "(scripts/[a-z]+\\.sh|DUSKLIT_PROGRAM=|ctest)")
+      list(APPEND failures "${file} speaks of the repository: ${CMAKE_MATCH_1}")
+    endif()
+  endif()
+endforeach()
+
+foreach(expected share/doc/dusklit/README.md include/dusklit.h include/dusklit_gl.h bin/dusklit.dll lib/cmake/Dusklit/DusklitConfig.cmake
                  lib/cmake/Dusklit/DusklitConfigVersion.cmake share/dusklit/resources/dusklit.rc
                  share/dusklit/toolchain/${TOOLCHAIN} share/dusklit/examples/prism/prism.cpp)
   if(NOT expected IN_LIST zipped)

@@ -1,5 +1,6 @@
-// A small saver on the SDK: green through the OpenGL helper; closing and
-// configuring are the framework's.
+// A small saver on the SDK: green through the OpenGL helper, with a page
+// of its own (template 2003 in consumer.rc); closing and the rest of the
+// configuration are the framework's.
 #include "dusklit.h"
 #include "dusklit_gl.h"
 
@@ -16,7 +17,12 @@ static LRESULT CALLBACK ConsumerProc(HWND window, UINT message, WPARAM wParam, L
     return result;
 }
 
+static INT_PTR CALLBACK ConsumerPageProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
-    return ScrMain(instance, ConsumerProc, nullptr, nullptr, 0);
+    return ScrMain(instance, ConsumerProc, ConsumerPageProc, nullptr, 0);
 }
