@@ -106,6 +106,7 @@
 
 /* Menu items */
 #define IDM_ABOUT                   3500 /* the sheet's system-menu item */
-#define IDM_CORNER_BASE             0x1000 /* + 0x100 * corner + CornerAction */
+#define IDM_CORNER_BASE             0x1000 /* + IDM_CORNER_STRIDE * corner + CornerAction */
+#define IDM_CORNER_STRIDE           0x100
 
 #endif /* DUSKLIT_RESOURCE_IDS_H */

@@ -9,9 +9,8 @@
 #include <cstdlib>
 
 #include "config/config_dialog.h"
-#include "config/general_settings.h"
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"
@@ -130,10 +129,10 @@ bool IsForgedDestruction(const SaverWindow &w, UINT message, WPARAM wParam, LPAR
 // it runs leaves them alone.
 void StartRunState(HWND fullWindow)
 {
-    {
-        GeneralDialog stored;
-        TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
-    }
+    ScrGeneralSettings stored = {};
+    stored.size = sizeof stored;
+    ScrGetSettings(&stored);
+    TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
     RestartMouseOrigin();
     SaverRunState.startTick = GetTickCount();
     SaverRunState.dialogActive = false;

@@ -10,7 +10,7 @@
 #include "saver/password_setting.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 #include "saver/system_components.h"
 
 namespace {

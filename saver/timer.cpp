@@ -6,7 +6,7 @@
 #include <mutex>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
