@@ -69,6 +69,7 @@
 #define IDS_REG_USE_PASSWORD        3524
 #define IDS_PASSWORD_CPL            3525
 #define IDS_VERIFY_PWD_ENTRY        3526
+#define IDS_REG_SECURE_SAVER        3527
 
 /* Strings: the hot-corner providers, help and the General page */
 #define IDS_AGENT_DLL               3530

@@ -246,6 +246,12 @@ LRESULT OnClose(const SaverWindow &w)
     }
     Trace(w, "WM_CLOSE: maybe we need a password");
     if (PasswordAccepted(w)) {
+        // Locked while the saver still covers the screen, so the desktop
+        // never shows, not even for a moment.
+        if (NeedSystemLock()) {
+            Trace(w, "WM_CLOSE: locking the workstation before the window goes");
+            LockWorkStation();
+        }
         Trace(w, "WM_CLOSE: password OK, so doing a DestroyWindow");
         DestroyWindow(w.handle);
     } else {
