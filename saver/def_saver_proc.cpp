@@ -20,6 +20,7 @@
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/real_input.h"
+#include "saver/tick_clock.h"
 #include "saver/timer.h"
 #include "saver/window_kinds.h"
 
@@ -138,6 +139,7 @@ void StartRunState(HWND fullWindow)
     SaverRunState.dialogActive = false;
     SaverRunState.fullWindow = fullWindow;
     SaverRunState.activeConfigAsked = false;
+    AskFineTimerResolution();
 }
 
 LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
@@ -176,6 +178,8 @@ void TidyUp(const SaverWindow &w)
     ScrStopTimer(w.handle);
     RemoveTimerProp(w.handle);
     NoteDestroy(w.handle, DestroyNote::TidiedUp);
+    if (w.handle == SaverRunState.fullWindow)
+        GiveBackFineTimerResolution();
     if (!(w.preview && (w.kind == SaverWindowKind::MonitorPreview || FullSaverRunning(w.handle)))) {
         Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
         PostQuitMessage(2);
