@@ -5,7 +5,8 @@
 #include <cstring>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/module.h"
+#include "library/startup.h"
 #include "resource_ids.h"
 
 namespace {

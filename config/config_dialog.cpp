@@ -7,16 +7,16 @@
 #include "config/config_host.h"
 #include "config/configuration_guard.h"
 #include "config/general_page.h"
-#include "config/general_settings.h"
-#include "library/library.h"
+#include "config/general_dialog.h"
+#include "library/module.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
-#include "saver/entry.h"
+#include "saver/resource_check.h"
 #include "saver/issued.h"
 #include "saver/message_origin.h"
 #include "saver/window_kinds.h"
 #include "saver/run_state.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include "saver/issued.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 namespace {
 

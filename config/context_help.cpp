@@ -4,10 +4,10 @@
 #include <cstring>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "config/about_dialog.h"
 #include "config/config_dialog.h"
 #include "config/config_host.h"
-#include "library/library.h"
+#include "library/module.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/run_state.h"

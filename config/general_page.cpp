@@ -9,14 +9,14 @@
 #include "config/configuration_guard.h"
 #include "config/context_help.h"
 #include "config/general_logic.h"
-#include "config/general_settings.h"
-#include "library/library.h"
+#include "config/general_dialog.h"
+#include "monitor/monitor_resources.h"
 #include "monitor/corner_style.h"
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"
 #include "saver/prefs.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 static_assert(MONITOR_TYPE_CORNERS == MS_CORNERS && MONITOR_TYPE_CORNERS == MonitorTypeCorners,
               "the page's monitor control edits corners");
@@ -102,9 +102,9 @@ void SetUpCorners(const GeneralDialog &settings, HWND page)
     HWND control = GetDlgItem(page, IDC_CORNERS);
     if (!control)
         return;
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     for (int corner = 0; corner < CornerCount; ++corner)
-        actions[corner] = settings.corners[corner];
+        actions[corner] = static_cast<CornerAction>(settings.corners[corner]);
     const auto style = static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE));
     // The control reads its style when it paints; nothing asks for a paint
     // here because the page is not shown yet.
@@ -116,7 +116,7 @@ void SetUpCorners(const GeneralDialog &settings, HWND page)
 void SetUpAgentText(HWND page)
 {
     const LONG agent = GeneralDialog::DetectSystemAgent();
-    AgentPresent = agent;
+    NoteHotCornerAgent(agent != 0);
     // The providers answer nonzero for a running agent; any such answer
     // shows the text rather than being taken as some other show command.
     ShowItem(page, IDC_AGENT_TEXT, agent ? SW_SHOW : SW_HIDE);
@@ -188,11 +188,11 @@ bool ReadCorners(GeneralDialog &settings, HWND page)
     HWND control = GetDlgItem(page, IDC_CORNERS);
     if (!control)
         return false;
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     DecodeCorners(static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE)), actions);
     bool changed = false;
     for (int corner = 0; corner < CornerCount; ++corner) {
-        const auto action = static_cast<BYTE>(actions[corner]);
+        const BYTE action = actions[corner];
         changed = changed || settings.corners[corner] != action;
         settings.corners[corner] = action;
     }

@@ -38,7 +38,7 @@ std::int32_t ClampMouseThresholdIndex(std::int32_t index)
     return ClampUnsigned(index, 3);
 }
 
-std::uint8_t CornerFromCharacter(char character)
+CornerAction CornerFromCharacter(char character)
 {
     if (character == 'Y')
         return CornerNow;

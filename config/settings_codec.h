@@ -1,22 +1,19 @@
 // The registry form of the general settings, as bytes: decoding what a
 // value query handed back, the index limits, and the "Mouse Corners"
 // characters. No Windows headers, so it can be tested and fuzzed natively;
-// config/general_settings.cpp does the registry calls around it.
+// config/general_dialog.cpp does the registry calls around it.
 #pragma once
 #include <cstddef>
 #include <cstdint>
+
+#include "monitor/corner_action.h"
 
 // Reading buffers: a number value is read into 4 bytes, "Mouse Corners"
 // into 5 (four characters and the terminating zero). A value longer than
 // its buffer is not read at all.
 constexpr std::size_t NumberValueSize = 4;
 constexpr std::size_t CornersValueSize = 5;
-constexpr std::size_t CornerCountInValue = 4;
-
-// Corner actions as stored in the settings (SCR_CORNER_* of dusklit.h).
-constexpr std::uint8_t CornerDefault = 0;
-constexpr std::uint8_t CornerNow = 1;
-constexpr std::uint8_t CornerNever = 2;
+constexpr std::size_t CornerCountInValue = CornerCount;
 
 // The number in the first size bytes of a value, low byte first, whatever
 // type the value was stored with. A value shorter than 4 bytes counts its
@@ -31,7 +28,7 @@ std::int32_t ClampMouseThresholdIndex(std::int32_t index); // 0 to 3
 std::int32_t ClampPasswordDelay(std::int32_t seconds);
 
 // "Y" is now, "N" never, anything else (lower case included) default.
-std::uint8_t CornerFromCharacter(char character);
+CornerAction CornerFromCharacter(char character);
 // The character written for a corner: "-", "Y" or "N". An action outside
 // 0 to 2 is written as default.
 char CornerCharacter(std::uint8_t action);

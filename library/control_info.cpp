@@ -7,6 +7,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 
 namespace {
 

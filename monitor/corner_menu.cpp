@@ -1,10 +1,10 @@
 #include "monitor/monitor_control.h"
 
-#include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "monitor/corner_style.h"
 #include "monitor/geometry.h"
 #include "resource_ids.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 // The corner editor: a click on a corner mark opens that corner's menu,
 // and the item chosen comes back as a corner command. Programs may send
@@ -35,7 +35,7 @@ int CornerAt(int x, int y)
 // box is up must not stack a second one.
 void WarnOnceWithoutAgent(HWND owner)
 {
-    if (AgentPresent || AgentWarningShown)
+    if (HotCornerAgentPresent() || AgentWarningShown)
         return;
     AgentWarningShown = TRUE;
     TextBuffer text;
@@ -81,7 +81,7 @@ void RunCornerCommand(HWND control, unsigned identifier)
     if (!IsWindow(control))
         return;
     int corner;
-    int action;
+    CornerAction action;
     if (!ReadCornerCommand(identifier, corner, action))
         return;
     SetWindowLongA(control, GWL_STYLE,

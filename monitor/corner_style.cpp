@@ -1,10 +1,10 @@
 #include "monitor/corner_style.h"
 
+#include "resource_ids.h"
+
 namespace {
 
 constexpr std::uint32_t FirstCornerShift = 4;
-constexpr unsigned CornerMenuBase = 0x1000;
-constexpr unsigned CornerMenuStride = 0x100;
 
 std::uint32_t CornerShift(int corner)
 {
@@ -33,7 +33,7 @@ std::uint32_t CornerNeverBits(int corner)
     return static_cast<std::uint32_t>(CornerNever) << CornerShift(corner);
 }
 
-int DecodeCorner(std::uint32_t style, int corner)
+CornerAction DecodeCorner(std::uint32_t style, int corner)
 {
     const std::uint32_t field = style & (3u << CornerShift(corner));
     if (field == CornerNowBits(corner))
@@ -43,13 +43,13 @@ int DecodeCorner(std::uint32_t style, int corner)
     return CornerDefault;
 }
 
-void DecodeCorners(std::uint32_t style, int (&actions)[CornerCount])
+void DecodeCorners(std::uint32_t style, CornerAction (&actions)[CornerCount])
 {
     for (int corner = 0; corner < CornerCount; ++corner)
         actions[corner] = DecodeCorner(style, corner);
 }
 
-std::uint32_t EncodeCorners(std::uint32_t style, const int (&actions)[CornerCount])
+std::uint32_t EncodeCorners(std::uint32_t style, const CornerAction (&actions)[CornerCount])
 {
     style &= ~CornerFieldsMask;
     for (int corner = 0; corner < CornerCount; ++corner) {
@@ -61,7 +61,7 @@ std::uint32_t EncodeCorners(std::uint32_t style, const int (&actions)[CornerCoun
     return style;
 }
 
-bool ReadCornerCommand(unsigned identifier, int &corner, int &action)
+bool ReadCornerCommand(unsigned identifier, int &corner, CornerAction &action)
 {
     const unsigned commandCorner = (identifier & 0xF00u) >> 8;
     const unsigned commandAction = identifier & 0xFFu;
@@ -69,21 +69,21 @@ bool ReadCornerCommand(unsigned identifier, int &corner, int &action)
         commandAction >= static_cast<unsigned>(CornerActionCount))
         return false;
     corner = static_cast<int>(commandCorner);
-    action = static_cast<int>(commandAction);
+    action = static_cast<CornerAction>(commandAction);
     return true;
 }
 
-unsigned CornerMenuItem(int corner, int action)
+unsigned CornerMenuItem(int corner, CornerAction action)
 {
-    return CornerMenuBase + CornerMenuStride * static_cast<unsigned>(corner) +
+    return IDM_CORNER_BASE + IDM_CORNER_STRIDE * static_cast<unsigned>(corner) +
            static_cast<unsigned>(action);
 }
 
-std::uint32_t SetCornerAction(std::uint32_t style, int corner, int action)
+std::uint32_t SetCornerAction(std::uint32_t style, int corner, CornerAction action)
 {
     if (corner < 0 || corner >= CornerCount)
         return style;
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     DecodeCorners(style, actions);
     actions[corner] = action;
     return EncodeCorners(style, actions);

@@ -7,13 +7,8 @@
 #pragma once
 #include <cstdint>
 
+#include "monitor/corner_action.h"
 #include "monitor/geometry.h"
-
-// Corner actions, also the positions of the items in each corner menu.
-constexpr int CornerDefault = 0;
-constexpr int CornerNow = 1;
-constexpr int CornerNever = 2;
-constexpr int CornerActionCount = 3;
 
 // The style bits the monitor control gives meaning to.
 constexpr std::uint32_t MonitorTypeMask = 0x003;
@@ -33,25 +28,25 @@ std::uint32_t CornerNeverBits(int corner);
 
 // A corner's action: exactly the Now bits give Now, exactly the Never bits
 // Never, and anything else (including the never-written value 3) Default.
-int DecodeCorner(std::uint32_t style, int corner);
-void DecodeCorners(std::uint32_t style, int (&actions)[CornerCount]);
+CornerAction DecodeCorner(std::uint32_t style, int corner);
+void DecodeCorners(std::uint32_t style, CornerAction (&actions)[CornerCount]);
 
 // The style with its corner fields replaced by the given actions; an
 // action other than Now or Never is stored as Default. Bits outside the
 // corner fields are kept.
-std::uint32_t EncodeCorners(std::uint32_t style, const int (&actions)[CornerCount]);
+std::uint32_t EncodeCorners(std::uint32_t style, const CornerAction (&actions)[CornerCount]);
 
 // A corner command carries the corner in bits 8 to 11 and the action in
 // bits 0 to 7 of its identifier; the corner menus' item identifiers
-// (0x1000 + 0x100 x corner + action) are such commands. Bits above 11 are
+// (IDM_CORNER_BASE + IDM_CORNER_STRIDE x corner + action) are such commands. Bits above 11 are
 // ignored. False, with nothing written, for a corner above 3 or an action
 // above 2.
-bool ReadCornerCommand(unsigned identifier, int &corner, int &action);
+bool ReadCornerCommand(unsigned identifier, int &corner, CornerAction &action);
 
 // The identifier of corner menu item `action` of `corner`.
-unsigned CornerMenuItem(int corner, int action);
+unsigned CornerMenuItem(int corner, CornerAction action);
 
 // The style after a corner command: the corner set to the action, the
 // other corners and all other bits as they were. A corner outside 0 to 3
 // leaves the style unchanged.
-std::uint32_t SetCornerAction(std::uint32_t style, int corner, int action);
+std::uint32_t SetCornerAction(std::uint32_t style, int corner, CornerAction action);

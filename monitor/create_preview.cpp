@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/debug_output.h"
 #include "saver/run_state.h"
 

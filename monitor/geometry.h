@@ -3,12 +3,7 @@
 // integers, with no Windows headers, so it can be tested and fuzzed natively.
 #pragma once
 
-// Corner order, the same for styles, menus, squares and settings.
-constexpr int CornerTopLeft = 0;
-constexpr int CornerTopRight = 1;
-constexpr int CornerBottomRight = 2;
-constexpr int CornerBottomLeft = 3;
-constexpr int CornerCount = 4;
+#include "monitor/corner_action.h"
 
 // A rectangle laid out like the platform's RECT: right and bottom are just
 // outside it.

@@ -3,7 +3,8 @@
 #include <windowsx.h>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/module.h"
+#include "monitor/monitor_resources.h"
 #include "monitor/corner_style.h"
 #include "monitor/geometry.h"
 

@@ -1,7 +1,13 @@
-// The parts of the monitor control that its window procedure hands work
-// to: the corner editor (menus and corner commands) and the painting.
+// The monitor control's two window classes, and the parts their window
+// procedures hand work to: the corner editor (menus and corner commands)
+// and the painting.
 #pragma once
 #include <windows.h>
+
+// The monitor control itself, and the screen window inside it that hosts
+// a preview.
+LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT CALLBACK MonitorWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
 // A left click at (x, y) of the control's client area: over a corner mark
 // it opens that corner's menu, anywhere else it does nothing.

@@ -1,6 +1,6 @@
 #include "monitor/monitor_control.h"
 
-#include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "monitor/corner_style.h"
 
 // The control's class has no background brush, so what lies under it is
@@ -52,7 +52,7 @@ void DrawPicture(HDC back, SourceDC &source)
 
 void DrawCornerMarks(HDC back, SourceDC &source, std::uint32_t style)
 {
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     DecodeCorners(style, actions);
     for (int corner = 0; corner < CornerCount; ++corner) {
         if (!source.Show(CornerMarks[actions[corner]]))

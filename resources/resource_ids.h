@@ -69,6 +69,7 @@
 #define IDS_REG_USE_PASSWORD        3524
 #define IDS_PASSWORD_CPL            3525
 #define IDS_VERIFY_PWD_ENTRY        3526
+#define IDS_REG_SECURE_SAVER        3527
 
 /* Strings: the hot-corner providers, help and the General page */
 #define IDS_AGENT_DLL               3530
@@ -106,6 +107,7 @@
 
 /* Menu items */
 #define IDM_ABOUT                   3500 /* the sheet's system-menu item */
-#define IDM_CORNER_BASE             0x1000 /* + 0x100 * corner + CornerAction */
+#define IDM_CORNER_BASE             0x1000 /* + IDM_CORNER_STRIDE * corner + CornerAction */
+#define IDM_CORNER_STRIDE           0x100
 
 #endif /* DUSKLIT_RESOURCE_IDS_H */

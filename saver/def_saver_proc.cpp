@@ -9,9 +9,8 @@
 #include <cstdlib>
 
 #include "config/config_dialog.h"
-#include "config/general_settings.h"
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
 #include "saver/issued.h"
@@ -21,6 +20,7 @@
 #include "saver/password.h"
 #include "saver/prefs.h"
 #include "saver/real_input.h"
+#include "saver/tick_clock.h"
 #include "saver/timer.h"
 #include "saver/window_kinds.h"
 
@@ -130,15 +130,16 @@ bool IsForgedDestruction(const SaverWindow &w, UINT message, WPARAM wParam, LPAR
 // it runs leaves them alone.
 void StartRunState(HWND fullWindow)
 {
-    {
-        GeneralDialog stored;
-        TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
-    }
+    ScrGeneralSettings stored = {};
+    stored.size = sizeof stored;
+    ScrGetSettings(&stored);
+    TakeSettings(stored.passwordDelay, stored.mouseThreshold, stored.allowActiveConfig);
     RestartMouseOrigin();
     SaverRunState.startTick = GetTickCount();
     SaverRunState.dialogActive = false;
     SaverRunState.fullWindow = fullWindow;
     SaverRunState.activeConfigAsked = false;
+    AskFineTimerResolution();
 }
 
 LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
@@ -177,6 +178,8 @@ void TidyUp(const SaverWindow &w)
     ScrStopTimer(w.handle);
     RemoveTimerProp(w.handle);
     NoteDestroy(w.handle, DestroyNote::TidiedUp);
+    if (w.handle == SaverRunState.fullWindow)
+        GiveBackFineTimerResolution();
     if (!(w.preview && (w.kind == SaverWindowKind::MonitorPreview || FullSaverRunning(w.handle)))) {
         Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
         PostQuitMessage(2);
@@ -247,6 +250,12 @@ LRESULT OnClose(const SaverWindow &w)
     }
     Trace(w, "WM_CLOSE: maybe we need a password");
     if (PasswordAccepted(w)) {
+        // Locked while the saver still covers the screen, so the desktop
+        // never shows, not even for a moment.
+        if (NeedSystemLock()) {
+            Trace(w, "WM_CLOSE: locking the workstation before the window goes");
+            LockWorkStation();
+        }
         Trace(w, "WM_CLOSE: password OK, so doing a DestroyWindow");
         DestroyWindow(w.handle);
     } else {

@@ -4,12 +4,12 @@
 
 #include "config/config_dialog.h"
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/module.h"
+#include "library/startup.h"
 #include "resource_ids.h"
 #include "saver/command_line.h"
 #include "saver/debug_output.h"
 #include "saver/def_saver_proc.h"
-#include "saver/entry.h"
 #include "saver/message_origin.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
@@ -274,13 +274,4 @@ void WINAPI ScrSecureDllSearch()
 BOOL WINAPI ScrSaverModeRequested()
 {
     return ReadCommandLine(CommandLineSource()).Mode == RunMode::Saver ? TRUE : FALSE;
-}
-
-// LoadIconA hands out the process's one shared copy of the icon, which is
-// not ours to destroy.
-void ScrCheckResources()
-{
-    if (LoadIconA(ScrLibraryInstance, MAKEINTRESOURCEA(IDI_DUSKLIT)))
-        return;
-    MessageBoxA(nullptr, "You _MUST_ include the Dusklit resources (dusklit.res)", "Dusklit", MB_OK);
 }

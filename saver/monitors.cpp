@@ -1,7 +1,7 @@
 #include "saver/monitors.h"
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/prefs.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "saver/password_setting.h"
 #include "saver/prefs.h"
 #include "saver/run_state.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 #include "saver/system_components.h"
 
 namespace {
@@ -35,25 +35,23 @@ bool WithinPasswordDelay()
     return elapsedSeconds < SaverRunState.passwordDelay;
 }
 
-// The desktop setting, read afresh each time. No key or no value means no
-// password; a value that is there asks unless it clearly says no (see
-// saver/password_setting.h), and one too long to read asks too.
-BOOL DesktopUsesPassword()
+// How far reading a desktop setting came, and what it said.
+enum class DesktopRead { NoKeyText, NoKey, NoValueText, NoValue, Asks, SaysNo };
+
+// A value under the desktop key, read afresh each time: one that is there
+// asks unless it clearly says no (see saver/password_setting.h), and one
+// too long to read asks too.
+DesktopRead ReadDesktopSetting(UINT valueName)
 {
     TextBuffer text;
-    if (!LoadLibraryText(IDS_REG_DESKTOP_KEY, text)) {
-        ScrTrace("NeedPassword: failed to load screensaver reg. key string. Aborting");
-        return FALSE;
-    }
+    if (!LoadLibraryText(IDS_REG_DESKTOP_KEY, text))
+        return DesktopRead::NoKeyText;
     HKEY desktop = nullptr;
-    if (RegOpenKeyA(HKEY_CURRENT_USER, text, &desktop) != ERROR_SUCCESS) {
-        ScrTrace("NeedPassword: could not get screensaver reg. key. Aborting");
-        return FALSE;
-    }
-    if (!LoadLibraryText(IDS_REG_USE_PASSWORD, text)) {
+    if (RegOpenKeyA(HKEY_CURRENT_USER, text, &desktop) != ERROR_SUCCESS)
+        return DesktopRead::NoKey;
+    if (!LoadLibraryText(valueName, text)) {
         RegCloseKey(desktop);
-        ScrTrace("NeedPassword: failed to load 'usepw' key name. Aborting");
-        return FALSE;
+        return DesktopRead::NoValueText;
     }
     std::uint8_t value[PasswordSettingSize] = {};
     DWORD type = REG_NONE;
@@ -61,16 +59,49 @@ BOOL DesktopUsesPassword()
     const LONG status = RegQueryValueExA(desktop, text, nullptr, &type, value, &size);
     RegCloseKey(desktop);
     const bool tooLong = status == ERROR_MORE_DATA;
-    if (status != ERROR_SUCCESS && !tooLong) {
+    if (status != ERROR_SUCCESS && !tooLong)
+        return DesktopRead::NoValue;
+    return tooLong || PasswordSettingAsks(type, value, size) ? DesktopRead::Asks : DesktopRead::SaysNo;
+}
+
+// No key or no value means no password.
+BOOL DesktopUsesPassword()
+{
+    switch (ReadDesktopSetting(IDS_REG_USE_PASSWORD)) {
+    case DesktopRead::NoKeyText:
+        ScrTrace("NeedPassword: failed to load screensaver reg. key string. Aborting");
+        return FALSE;
+    case DesktopRead::NoKey:
+        ScrTrace("NeedPassword: could not get screensaver reg. key. Aborting");
+        return FALSE;
+    case DesktopRead::NoValueText:
+        ScrTrace("NeedPassword: failed to load 'usepw' key name. Aborting");
+        return FALSE;
+    case DesktopRead::NoValue:
         ScrTrace("NeedPassword: failed to get 'usepw' value from registry. Aborting");
         return FALSE;
-    }
-    if (tooLong || PasswordSettingAsks(type, value, size)) {
+    case DesktopRead::Asks:
         ScrTrace("NeedPassword: yes, we do need the password");
         return TRUE;
+    case DesktopRead::SaysNo:
+        break;
     }
     ScrTrace("NeedPassword: no, we don't need the password");
     return FALSE;
+}
+
+// Whether the provider and its verifier are there to be called.
+bool PasswordProviderFound()
+{
+    TextBuffer text;
+    if (!LoadLibraryText(IDS_PASSWORD_CPL, text))
+        return false;
+    HMODULE provider = LoadSystemComponent(text);
+    if (!provider)
+        return false;
+    const bool found = LoadLibraryText(IDS_VERIFY_PWD_ENTRY, text) && GetProcAddress(provider, text);
+    FreeLibrary(provider);
+    return found;
 }
 
 // Calls the provider's verifier with the cursor shown; IDOK when it
@@ -110,6 +141,29 @@ BOOL NeedPassword()
     }
     ScrTrace("NeedPassword?: checking the registry");
     return DesktopUsesPassword();
+}
+
+// A setting that cannot be named (the framework's own texts are missing)
+// is in doubt, and in doubt the desktop is locked; an absent key or value
+// is simply not set.
+BOOL NeedSystemLock()
+{
+    if (WithinPasswordDelay())
+        return FALSE;
+    switch (ReadDesktopSetting(IDS_REG_SECURE_SAVER)) {
+    case DesktopRead::NoKey:
+    case DesktopRead::NoValue:
+    case DesktopRead::SaysNo:
+        return FALSE;
+    default:
+        break;
+    }
+    if (PasswordProviderFound()) {
+        ScrTrace("NeedSystemLock: the password provider guards the desktop, so no lock");
+        return FALSE;
+    }
+    ScrTrace("NeedSystemLock: the desktop is secure and no provider guards it, so the system locks it");
+    return TRUE;
 }
 
 int DoVerifyPwDialog(HWND window)

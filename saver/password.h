@@ -9,6 +9,13 @@
 // there but does not clearly say no means a password.
 BOOL NeedPassword();
 
+// Whether the system must lock the workstation as the full-screen saver
+// closes: past the password delay, when the desktop's "ScreenSaverIsSecure"
+// asks for it (read as the password setting is: anything there that does
+// not clearly say no asks) and no password provider is there to ask for
+// the password instead.
+BOOL NeedSystemLock();
+
 // Asks the system's password provider (from the system directory only) to
 // verify the password, owned by window. IDOK when the saver may close
 // (also when the provider cannot be reached), IDCANCEL when the password

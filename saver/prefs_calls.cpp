@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/debug_output.h"
 #include "saver/run_state.h"
 

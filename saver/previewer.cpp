@@ -2,10 +2,10 @@
 
 #include <cstring>
 
-#include "library/library.h"
+#include "library/module.h"
 #include "resource_ids.h"
 #include "saver/previewer_name.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 #include "saver/system_components.h"
 
 namespace {

@@ -1,7 +1,7 @@
 #include "saver/saver_windows.h"
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/create_params.h"
 #include "saver/monitors.h"
 #include "saver/prefs.h"

@@ -6,10 +6,11 @@
 #include <mutex>
 
 #include "dusklit.h"
-#include "library/library.h"
+#include "library/startup.h"
 #include "saver/debug_output.h"
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
+#include "saver/tick_clock.h"
 #include "saver/trace_format.h"
 
 const char TimerPropName[] = "PROP_DUSKLITTIMERDATA";
@@ -76,49 +77,53 @@ bool StillRunning(ThreadData *data)
     return running;
 }
 
-// What is left of a wait of wait milliseconds that began at start; 0
-// when it is over. INFINITE never is.
-DWORD LeftOf(DWORD wait, DWORD start)
+// Waits for the wake event (and the deadline timer, when armed) alone for
+// at most ms; true when the wait is over: woken (the event is reset) or
+// the deadline signalled.
+bool QuietWaitEnds(ThreadData *data, HANDLE deadlineTimer, DWORD ms)
 {
-    if (wait == INFINITE)
-        return INFINITE;
-    const DWORD elapsed = GetTickCount() - start;
-    return elapsed < wait ? wait - elapsed : 0;
+    HANDLE handles[2] = {data->wakeEvent, deadlineTimer};
+    const DWORD result = WaitForMultipleObjects(deadlineTimer ? 2 : 1, handles, FALSE, ms);
+    if (result == WAIT_OBJECT_0)
+        ResetEvent(data->wakeEvent);
+    return result == WAIT_OBJECT_0 || (deadlineTimer && result == WAIT_OBJECT_0 + 1);
 }
 
-// Waits for the wake event alone; true when it was set (and is reset).
-bool WokenWithin(ThreadData *data, DWORD ms)
-{
-    if (WaitForSingleObject(data->wakeEvent, ms) != WAIT_OBJECT_0)
-        return false;
-    ResetEvent(data->wakeEvent);
-    return true;
-}
+// Waits until moment on the tick clock, or with NoDeadline until woken;
+// true when it waited for the deadline (not woken, no failure).
+// The wait ends early when the wake event is set: a settings change or a
+// stop. The deadline is the high-resolution timer's where the system has
+// one, else a wait of whole milliseconds rounded up. A message posted to
+// the thread ends the wait too; it is dropped, and the wait goes on for
+// what is left, for a while on the event alone, so posted messages never
+// turn the wait into a busy loop.
+constexpr double NoDeadline = -1;
 
-// Waits out the rest of the period, or with INFINITE until woken. The
-// wait ends early when the wake event is set: a settings change or a stop.
-// A message posted to the thread ends the wait too; it is dropped, and the
-// wait goes on for what is left of the period, for a while on the event
-// alone, so posted messages never turn the wait into a busy loop.
-void WaitForNextTick(ThreadData *data, DWORD wait)
+bool WaitForNextTick(ThreadData *data, DeadlineTimer &timer, double moment)
 {
-    if (wait == 0) {
+    const bool forever = moment == NoDeadline;
+    if (!forever && MillisecondsUntil(moment) == 0) {
         Sleep(0);
-        return;
+        return false;
     }
-    const DWORD start = GetTickCount();
-    for (DWORD left = wait; left != 0; left = LeftOf(wait, start)) {
-        const DWORD result = MsgWaitForMultipleObjects(1, &data->wakeEvent, FALSE, left, QS_ALLPOSTMESSAGE);
+    HANDLE deadlineTimer = !forever && timer.Arm(moment) ? timer.Handle() : nullptr;
+    HANDLE handles[2] = {data->wakeEvent, deadlineTimer};
+    const DWORD count = deadlineTimer ? 2 : 1;
+    for (;;) {
+        const DWORD left = forever || deadlineTimer ? INFINITE : MillisecondsUntil(moment);
+        if (left == 0)
+            return true;
+        const DWORD result = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_ALLPOSTMESSAGE);
         if (result == WAIT_OBJECT_0) {
             ResetEvent(data->wakeEvent);
-            return;
+            return false;
         }
-        if (result != WAIT_OBJECT_0 + 1)
-            return; // the period is over (or the wait failed: tick again)
+        if (result != WAIT_OBJECT_0 + count) // the deadline, or a failed wait: tick again
+            return result == WAIT_TIMEOUT || (deadlineTimer && result == WAIT_OBJECT_0 + 1);
         DropThreadMessages();
-        left = LeftOf(wait, start);
-        if (WokenWithin(data, left < DropIntervalMs ? left : DropIntervalMs))
-            return;
+        const DWORD rest = forever || deadlineTimer ? INFINITE : MillisecondsUntil(moment);
+        if (QuietWaitEnds(data, deadlineTimer, rest < DropIntervalMs ? rest : DropIntervalMs))
+            return false;
     }
 }
 
@@ -240,15 +245,17 @@ bool TimerAskedToStop(ThreadData *data)
     return asked;
 }
 
-DWORD TimerWaitAfterTick(DWORD tickStart, DWORD tickEnd, DWORD period)
+double TimerWaitAfterTick(double tickStart, double tickEnd, double period)
 {
-    const DWORD spent = tickEnd - tickStart;
+    const double spent = tickEnd - tickStart;
     return period > spent ? period - spent : 0;
 }
 
 unsigned __stdcall TimerThreadProc(void *record)
 {
     auto *data = static_cast<ThreadData *>(record);
+    DeadlineTimer timer;
+    TickLateness lateness;
     bool hadEnough = false;
     for (;;) {
         DropThreadMessages();
@@ -256,12 +263,12 @@ unsigned __stdcall TimerThreadProc(void *record)
             break;
         if (hadEnough) {
             // The saver wants no more ticks: wait for the stop.
-            WaitForNextTick(data, INFINITE);
+            WaitForNextTick(data, timer, NoDeadline);
             continue;
         }
-        const DWORD tickStart = GetTickCount();
+        const double tickStart = TickClockMs();
         const LRESULT period = SendMessageA(data->hwnd, SCRM_INTERNAL, InternalTick, 0);
-        const DWORD tickEnd = GetTickCount();
+        const double tickEnd = TickClockMs();
         if (period == 0)
             continue;
         if (period == StopTicking) {
@@ -269,7 +276,9 @@ unsigned __stdcall TimerThreadProc(void *record)
             hadEnough = true;
             continue;
         }
-        WaitForNextTick(data, TimerWaitAfterTick(tickStart, tickEnd, static_cast<DWORD>(period)));
+        const double moment = tickEnd + TimerWaitAfterTick(tickStart, tickEnd, static_cast<DWORD>(period));
+        if (WaitForNextTick(data, timer, moment - lateness.Lead()))
+            lateness.Learn(TickClockMs() - moment);
     }
 
     ScrTrace("Thread coming to an end. Deleting threaddata");

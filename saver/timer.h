@@ -50,7 +50,6 @@ bool TimerAskedToStop(ThreadData *data);
 unsigned __stdcall TimerThreadProc(void *record);
 
 // How long the thread waits after a tick that started at tickStart and
-// was answered at tickEnd with period (all milliseconds of GetTickCount,
-// correct across its wrap): the rest of the period, or 0 when drawing
-// took all of it.
-DWORD TimerWaitAfterTick(DWORD tickStart, DWORD tickEnd, DWORD period);
+// was answered at tickEnd with period (milliseconds of the tick clock):
+// the rest of the period, or 0 when drawing took all of it.
+double TimerWaitAfterTick(double tickStart, double tickEnd, double period);

@@ -11,7 +11,7 @@
 #include "config/config_dialog.h"
 #include "config/config_host.h"
 #include "config/general_page.h"
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 #include "library/library.h"
 #include "resource_ids.h"
 #include "saver/run_state.h"

@@ -18,9 +18,10 @@
 #include <vector>
 
 #include "config/general_page.h"
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "resource_ids.h"
 #include "saver/issued.h"
 #include "standins/standin_registry.h"
@@ -283,7 +284,7 @@ TEST_F(GeneralPage, OpensWithTheDefaults)
     EXPECT_TRUE(Shown(IDC_PASSWORD_DELAY) && Enabled(IDC_PASSWORD_DELAY));
     EXPECT_FALSE(Shown(IDC_PASSWORD_POLICY));
     // No System Agent: the text that asks for it.
-    EXPECT_EQ(AgentPresent, 0);
+    EXPECT_FALSE(HotCornerAgentPresent());
     EXPECT_FALSE(Shown(IDC_AGENT_TEXT));
     EXPECT_TRUE(Shown(IDC_NO_AGENT_TEXT));
     EXPECT_TRUE(Shown(IDC_MUTE_SOUND) && Enabled(IDC_MUTE_SOUND));
@@ -322,7 +323,7 @@ TEST_F(GeneralPage, StoredSettingsFillTheControlsAndAChangeRereadsThem)
     EXPECT_EQ(IsDlgButtonChecked(page_, IDC_MUTE_SOUND), BST_CHECKED);
     EXPECT_TRUE(Shown(IDC_ACTIVE_CONFIG) && Enabled(IDC_ACTIVE_CONFIG));
     EXPECT_EQ(IsDlgButtonChecked(page_, IDC_ACTIVE_CONFIG), BST_CHECKED);
-    EXPECT_EQ(AgentPresent, 1);
+    EXPECT_TRUE(HotCornerAgentPresent());
     EXPECT_TRUE(Shown(IDC_AGENT_TEXT));
     EXPECT_FALSE(Shown(IDC_NO_AGENT_TEXT));
     EXPECT_EQ(Stored(MuteName), 1u);

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 #include "dusklit.h"
 #include "standins/standin_registry.h"
 #include "tests/support/registry_scope.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 #include "dusklit.h"
 #include "tests/support/registry_scope.h"
 

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "config/config_dialog.h"
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 #include "library/library.h"
 #include "saver/issued.h"
 #include "saver/run_state.h"

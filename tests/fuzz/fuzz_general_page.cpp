@@ -58,7 +58,7 @@ void CheckSensitivityEntry(const char *text)
 
 void CheckCornerStyle(std::uint32_t style, unsigned identifier)
 {
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     DecodeCorners(style, actions);
     for (int corner = 0; corner < CornerCount; ++corner)
         Check(actions[corner] >= CornerDefault && actions[corner] <= CornerNever);
@@ -68,18 +68,19 @@ void CheckCornerStyle(std::uint32_t style, unsigned identifier)
     Check((rewritten & ~CornerFieldsMask) == (style & ~CornerFieldsMask));
     Check(HasScreenWindow(rewritten) == HasScreenWindow(style));
     Check(ShowsCornerMarks(rewritten) == ShowsCornerMarks(style));
-    int again[CornerCount];
+    CornerAction again[CornerCount];
     DecodeCorners(rewritten, again);
     Check(std::memcmp(actions, again, sizeof actions) == 0);
 
     // A corner command: corner in bits 8 to 11, action in bits 0 to 7.
-    int corner = -1, action = -1;
+    int corner = -1;
+    CornerAction action = CornerAction(0xFF);
     const unsigned wantCorner = (identifier >> 8) & 0xF;
     const unsigned wantAction = identifier & 0xFF;
     const bool read = ReadCornerCommand(identifier, corner, action);
     Check(read == (wantCorner < 4 && wantAction < 3));
     if (!read) {
-        Check(corner == -1 && action == -1);
+        Check(corner == -1 && action == CornerAction(0xFF));
         return;
     }
     Check(corner == static_cast<int>(wantCorner) && action == static_cast<int>(wantAction));
@@ -88,7 +89,7 @@ void CheckCornerStyle(std::uint32_t style, unsigned identifier)
     // It changes its own corner and nothing else.
     const std::uint32_t changed = SetCornerAction(style, corner, action);
     Check((changed & ~CornerFieldsMask) == (style & ~CornerFieldsMask));
-    int after[CornerCount];
+    CornerAction after[CornerCount];
     DecodeCorners(changed, after);
     for (int other = 0; other < CornerCount; ++other)
         Check(after[other] == (other == corner ? action : actions[other]));

@@ -6,6 +6,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 
 namespace {
 
@@ -14,12 +15,12 @@ struct LibraryState {
     HINSTANCE instance;
     BOOL started;
     HBITMAP picture;
-    HBITMAP marks[3];
-    HMENU menus[4];
-    RECT squares[4];
+    HBITMAP marks[CornerActionCount];
+    HMENU menus[CornerCount];
+    RECT squares[CornerCount];
     RECT screen;
     SIZE pictureSize;
-    BOOL agent;
+    bool agent;
 
     static LibraryState Now()
     {
@@ -32,7 +33,7 @@ struct LibraryState {
         std::memcpy(state.squares, CornerSquares, sizeof state.squares);
         state.screen = ScreenArea;
         state.pictureSize = PictureSize;
-        state.agent = AgentPresent;
+        state.agent = HotCornerAgentPresent();
         return state;
     }
     bool operator==(const LibraryState &other) const { return std::memcmp(this, &other, sizeof *this) == 0; }

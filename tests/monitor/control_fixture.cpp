@@ -4,6 +4,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "tests/support/message_pump.h"
 
 namespace {
@@ -52,7 +53,7 @@ public:
     {
         ScrEnsureStarted();
         ASSERT_TRUE(LibraryStarted);
-        AgentPresent = TRUE;
+        NoteHotCornerAgent(true);
         StripeBrushes[0] = CreateSolidBrush(ToColorRef(StripeA));
         StripeBrushes[1] = CreateSolidBrush(ToColorRef(StripeB));
         WNDCLASSA wc = {};

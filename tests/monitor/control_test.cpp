@@ -8,6 +8,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "tests/monitor/control_fixture.h"
 #include "tests/monitor/message_boxes.h"
 #include "tests/support/message_pump.h"
@@ -327,7 +328,7 @@ class HotCornerWarning : public ::testing::Test {
 protected:
     void TearDown() override
     {
-        AgentPresent = TRUE;
+        NoteHotCornerAgent(true);
         AgentWarningShown = FALSE;
     }
 };
@@ -338,7 +339,7 @@ const char WarningText[] =
 TEST_F(HotCornerWarning, ShownOnceWithoutTheSystemAgent)
 {
     Monitor monitor(CornersStyle, 10, 10, 184, 170);
-    AgentPresent = FALSE;
+    NoteHotCornerAgent(false);
     AgentWarningShown = FALSE;
     BoxesShown boxes;
     // Even a command that is then ignored brings the warning.
@@ -363,7 +364,7 @@ TEST_F(HotCornerWarning, ShownOnceWithoutTheSystemAgent)
 TEST_F(HotCornerWarning, NeverShownWithTheSystemAgent)
 {
     Monitor monitor(CornersStyle, 10, 10, 184, 170);
-    AgentPresent = TRUE;
+    NoteHotCornerAgent(true);
     AgentWarningShown = FALSE;
     BoxesShown boxes;
     for (WPARAM id : {0x0003, 0x0202, 0x0400, 0x1101})
@@ -397,7 +398,7 @@ LRESULT CALLBACK SendCommandWhenBoxOpens(int code, WPARAM wParam, LPARAM lParam)
 TEST_F(HotCornerWarning, OpensOnlyOnceEvenWhenACommandComesWhileItIsUp)
 {
     Monitor monitor(CornersStyle, 10, 10, 184, 170);
-    AgentPresent = FALSE;
+    NoteHotCornerAgent(false);
     AgentWarningShown = FALSE;
     BoxesShown boxes;
     ReentryTarget = monitor.Handle();

@@ -8,6 +8,7 @@
 #include "dusklit.h"
 #include "library/install_check.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "tests/monitor/message_boxes.h"
 
 namespace {

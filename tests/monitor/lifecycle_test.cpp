@@ -12,6 +12,7 @@
 #include "dusklit.h"
 #include "library/install_check.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "saver/prefs.h"
 #include "tests/monitor/message_boxes.h"
 #include "tests/support/trace_capture.h"

@@ -8,6 +8,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "saver/timer.h"
 #include "tests/monitor/control_fixture.h"
 #include "tests/monitor/gdi_tracker.h"

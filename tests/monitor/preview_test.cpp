@@ -11,6 +11,7 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_resources.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "saver/timer.h"

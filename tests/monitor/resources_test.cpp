@@ -8,6 +8,8 @@
 
 #include "dusklit.h"
 #include "library/library.h"
+#include "monitor/monitor_control.h"
+#include "monitor/monitor_resources.h"
 #include "resource_ids.h"
 
 namespace {

@@ -49,7 +49,7 @@ TEST(MonitorCornerStyle, EachCornerReadsItsOwnTwoBits)
         EXPECT_EQ(CornerDefault, DecodeCorner(now[corner] | never[corner], corner));
     }
     // The type and the ordinary window style bits play no part.
-    int actions[CornerCount];
+    CornerAction actions[CornerCount];
     DecodeCorners(0xFFFFF00F, actions);
     for (int action : actions)
         EXPECT_EQ(CornerDefault, action);
@@ -62,24 +62,24 @@ TEST(MonitorCornerStyle, EachCornerReadsItsOwnTwoBits)
 
 TEST(MonitorCornerStyle, EncodingRewritesOnlyTheCornerFields)
 {
-    const int mixed[CornerCount] = {CornerNever, CornerDefault, CornerNow, CornerNever};
+    const CornerAction mixed[CornerCount] = {CornerNever, CornerDefault, CornerNow, CornerNever};
     EXPECT_EQ(ChildVisible | 0x2 | 0x020 | 0x100 | 0x800, EncodeCorners(ChildVisible | 0x2, mixed));
     // Whatever the fields held before is replaced, even the unused value 3.
     EXPECT_EQ(ChildVisible | 0x1 | 0x020 | 0x100 | 0x800,
               EncodeCorners(ChildVisible | 0x1 | 0xFF0, mixed));
     // Bits outside the fields, unused bits 2 and 3 included, are kept.
-    const int none[CornerCount] = {};
+    const CornerAction none[CornerCount] = {};
     EXPECT_EQ(0xFFFFF00Fu, EncodeCorners(0xFFFFFFFF, none));
     // An action that is neither Now nor Never is stored as Default.
-    const int odd[CornerCount] = {3, -1, 7, CornerNow};
+    const CornerAction odd[CornerCount] = {CornerAction(3), CornerAction(0xFF), CornerAction(7), CornerNow};
     EXPECT_EQ(0x400u, EncodeCorners(0, odd));
 
     // Every combination of actions survives encoding and decoding.
     for (int code = 0; code < 81; ++code) {
-        int actions[CornerCount];
+        CornerAction actions[CornerCount];
         for (int corner = 0, rest = code; corner < CornerCount; ++corner, rest /= 3)
-            actions[corner] = rest % 3;
-        int back[CornerCount];
+            actions[corner] = static_cast<CornerAction>(rest % 3);
+        CornerAction back[CornerCount];
         DecodeCorners(EncodeCorners(ChildVisible | 0x2, actions), back);
         for (int corner = 0; corner < CornerCount; ++corner)
             EXPECT_EQ(actions[corner], back[corner]) << code << " corner " << corner;
@@ -88,7 +88,8 @@ TEST(MonitorCornerStyle, EncodingRewritesOnlyTheCornerFields)
 
 TEST(MonitorCornerStyle, CommandsCarryCornerAndAction)
 {
-    int corner = -1, action = -1;
+    int corner = -1;
+    CornerAction action = CornerAction(0xFF);
     ASSERT_TRUE(ReadCornerCommand(0x1202, corner, action)); // menu item: bottom-right Never
     EXPECT_EQ(CornerBottomRight, corner);
     EXPECT_EQ(CornerNever, action);
@@ -104,16 +105,17 @@ TEST(MonitorCornerStyle, CommandsCarryCornerAndAction)
 
     // No fifth corner, no fourth action; nothing is written for them.
     for (unsigned rejected : {0x0400u, 0x0003u, 0x0F00u, 0x00FFu, 0x1403u, 0x0110u}) {
-        corner = action = -7;
+        corner = -7;
+        action = CornerAction(0xF9);
         EXPECT_FALSE(ReadCornerCommand(rejected, corner, action)) << std::hex << rejected;
         EXPECT_EQ(-7, corner);
-        EXPECT_EQ(-7, action);
+        EXPECT_EQ(CornerAction(0xF9), action);
     }
 
     // Every menu item identifier is the command for its own choice.
     for (int c = 0; c < CornerCount; ++c) {
         for (int a = 0; a < CornerActionCount; ++a) {
-            const unsigned item = CornerMenuItem(c, a);
+            const unsigned item = CornerMenuItem(c, static_cast<CornerAction>(a));
             EXPECT_EQ(0x1000u + 0x100u * static_cast<unsigned>(c) + static_cast<unsigned>(a),
                       item);
             ASSERT_TRUE(ReadCornerCommand(item, corner, action));

@@ -69,18 +69,20 @@ private:
     bool set_ = false;
 };
 
-// Whether NeedPassword asks, with the setting stored as type and bytes (or
+constexpr char SecureSaverValue[] = "ScreenSaverIsSecure";
+
+// Whether check asks, with the desktop value stored as type and bytes (or
 // missing) and no delay.
-bool AsksWith(std::optional<std::pair<DWORD, std::string>> setting)
+bool AsksWith(const char *value, BOOL (*check)(), std::optional<std::pair<DWORD, std::string>> setting)
 {
-    std::optional<RegistryValueScope> usePassword;
+    std::optional<RegistryValueScope> stored;
     if (setting)
-        usePassword.emplace(DesktopKey, UsePasswordValue, setting->first, setting->second);
+        stored.emplace(DesktopKey, value, setting->first, setting->second);
     else
-        usePassword.emplace(DesktopKey, UsePasswordValue, std::nullopt);
+        stored.emplace(DesktopKey, value, std::nullopt);
     SaverRunState.startTick = GetTickCount();
     SaverRunState.passwordDelay = 0;
-    return NeedPassword() != FALSE;
+    return check() != FALSE;
 }
 
 std::pair<DWORD, std::string> Text(const std::string &text)
@@ -118,7 +120,36 @@ TEST(Password, TheDesktopSettingAsksUnlessItClearlySaysNo)
         {"a value of no type", std::make_pair(DWORD(REG_NONE), std::string(1, '\0')), true},
     };
     for (const auto &setting : settings)
-        EXPECT_EQ(AsksWith(setting.value), setting.asks) << setting.what;
+        EXPECT_EQ(AsksWith(UsePasswordValue, NeedPassword, setting.value), setting.asks) << setting.what;
+    // The system's own lock setting is read alike, where no provider asks.
+    ComponentsMissing missing({"PASSWORD.CPL"});
+    ASSERT_TRUE(missing.Ready());
+    for (const auto &setting : settings)
+        EXPECT_EQ(AsksWith(SecureSaverValue, NeedSystemLock, setting.value), setting.asks)
+            << "the system lock: " << setting.what;
+}
+
+// A secure desktop that no provider guards: past the delay the system
+// locks the workstation as the saver closes, before its window goes.
+TEST(Password, WithoutAProviderASecureDesktopIsLockedByTheSystem)
+{
+    PrefsScope prefs({});
+    RegistryValueScope secure(DesktopKey, SecureSaverValue, REG_SZ, std::string("1", 2));
+    SaverRunState.startTick = GetTickCount();
+    SaverRunState.passwordDelay = 60;
+    EXPECT_FALSE(NeedSystemLock()) << "within the delay";
+    SaverRunState.passwordDelay = 0;
+    EXPECT_FALSE(NeedSystemLock()) << "the provider asks for the password instead";
+
+    ComponentsMissing missing({"PASSWORD.CPL"});
+    ASSERT_TRUE(missing.Ready());
+    TraceCapture traces;
+    TestSaver saver;
+    SendGeneralSettings(saver.Handle(), 0, 0, 0);
+    SendMessageA(saver.Handle(), WM_KEYDOWN, 'A', 1);
+    Drain();
+    EXPECT_FALSE(saver.Alive());
+    EXPECT_TRUE(traces.Contains("WM_CLOSE: locking the workstation before the window goes"));
 }
 
 TEST(Password, TheProviderDecidesWhetherTheSaverMayClose)

@@ -287,4 +287,25 @@ TEST(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
     DestroyWindow(plain);
 }
 
+// The full-screen saver runs with a 1 ms timer resolution and gives it back
+// as it goes; a preview never asks for it.
+TEST(Timer, OnlyTheFullScreenSaverAsksForAFineResolution)
+{
+    PrefsScope prefs(WithTimers());
+    TraceCapture traces;
+    const char asked[] = "Timer: asked for a 1 ms timer resolution while the saver runs";
+    {
+        HWND host = CreateWindowExA(0, "Static", "host", WS_POPUP | WS_VISIBLE, 0, 0, 64, 48, nullptr, nullptr,
+                                    nullptr, nullptr);
+        TestSaver preview({}, host);
+        EXPECT_FALSE(traces.Contains(asked));
+        DestroyWindow(host);
+    }
+    {
+        TestSaver saver;
+        EXPECT_TRUE(traces.Contains(asked));
+    }
+    EXPECT_TRUE(traces.Contains("Timer: gave the timer resolution back"));
+}
+
 } // namespace

@@ -1,4 +1,4 @@
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 
 #include "library/module.h"
 #include "saver/run_state.h"

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include "dusklit.h"
+#include "monitor/corner_action.h"
 
 class GeneralDialog {
 public:
@@ -35,8 +36,8 @@ public:
     static LONG DetectSystemAgent();
 
     LONG busy = 0;          // the General page is filling its controls
-    BYTE corners[4] = {};   // SCR_CORNER_* by corner index
-    BYTE savedCorners[4] = {};
+    BYTE corners[CornerCount] = {}; // SCR_CORNER_* (a CornerAction) by corner index
+    BYTE savedCorners[CornerCount] = {};
     LONG muteSound = 0;
     LONG savedMuteSound = 0;
     LONG mouseThreshold = 0;

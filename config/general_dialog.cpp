@@ -1,4 +1,4 @@
-#include "config/general_settings.h"
+#include "config/general_dialog.h"
 
 #include <cstdint>
 
@@ -7,11 +7,13 @@
 #include "saver/debug_output.h"
 #include "saver/issued.h"
 #include "saver/prefs.h"
-#include "saver/strings.h"
+#include "saver/resource_texts.h"
 #include "saver/system_components.h"
 
 static_assert(CornerDefault == SCR_CORNER_DEFAULT && CornerNow == SCR_CORNER_NOW && CornerNever == SCR_CORNER_NEVER,
               "the registry form and the public header agree on the corner actions");
+static_assert(sizeof(CornerAction) == sizeof(BYTE) && sizeof(ScrGeneralSettings::corners) == CornerCount,
+              "the settings block holds one CornerAction byte per corner");
 static_assert(sizeof(ScrGeneralSettings) == 24, "the settings block travels as 24 bytes");
 
 namespace {
@@ -55,7 +57,7 @@ bool QueryNumber(HKEY key, UINT nameId, LONG &field)
     return LoadLibraryText(nameId, name) && QueryNumber(key, name, field);
 }
 
-void QueryCorners(HKEY key, BYTE (&corners)[4])
+void QueryCorners(HKEY key, BYTE (&corners)[CornerCount])
 {
     TextBuffer name;
     if (!LoadLibraryText(IDS_REG_MOUSE_CORNERS, name))
@@ -73,7 +75,7 @@ void StoreNumber(HKEY key, UINT nameId, LONG value)
         RegSetValueExA(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE *>(&value), sizeof value);
 }
 
-void StoreCorners(HKEY key, const BYTE (&corners)[4])
+void StoreCorners(HKEY key, const BYTE (&corners)[CornerCount])
 {
     TextBuffer name;
     if (!LoadLibraryText(IDS_REG_MOUSE_CORNERS, name))
@@ -197,7 +199,7 @@ LONG GeneralDialog::WriteRegistry()
 
 void GeneralDialog::Remember()
 {
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < CornerCount; ++i)
         savedCorners[i] = corners[i];
     savedMuteSound = muteSound;
     savedMouseThreshold = mouseThreshold;
@@ -210,14 +212,14 @@ void GeneralDialog::Remember()
 int GeneralDialog::Revert()
 {
     bool cornersSame = true;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < CornerCount; ++i)
         cornersSame = cornersSame && corners[i] == savedCorners[i];
     if (cornersSame && muteSound == savedMuteSound && mouseThreshold == savedMouseThreshold &&
         mouseThresholdIndex == savedMouseThresholdIndex && passwordDelay == savedPasswordDelay &&
         passwordDelayIndex == savedPasswordDelayIndex && allowActiveConfig == savedAllowActiveConfig)
         return 0;
 
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < CornerCount; ++i)
         corners[i] = savedCorners[i];
     muteSound = savedMuteSound;
     mouseThreshold = savedMouseThreshold;
@@ -250,7 +252,7 @@ ScrGeneralSettings GeneralDialog::Settings() const
 {
     ScrGeneralSettings block = {};
     block.size = sizeof block;
-    for (int i = 0; i < 4; ++i)
+    for (int i = 0; i < CornerCount; ++i)
         block.corners[i] = corners[i];
     block.muteSound = muteSound;
     block.mouseThreshold = mouseThreshold;
