@@ -8,6 +8,7 @@
 #include "library/module.h"
 #include "library/startup.h"
 #include "resource_ids.h"
+#include "saver/resource_texts.h"
 
 namespace {
 
@@ -64,8 +65,7 @@ int LibraryFileVersion(char *buffer, int maxLength)
         if (!buffer)
             result = static_cast<int>(length);
         else if (maxLength > 0) {
-            lstrcpynA(buffer, version, maxLength);
-            result = lstrlenA(buffer);
+            result = static_cast<int>(CopyWholeCharacters(buffer, static_cast<std::size_t>(maxLength), version));
         }
     }
     HeapFree(GetProcessHeap(), 0, data);
@@ -117,6 +117,5 @@ int WINAPI ScrGetVersionText(char *buffer, int maxLength)
         return static_cast<int>(std::strlen(BuiltInVersion));
     if (maxLength <= 0)
         return 0;
-    lstrcpynA(buffer, BuiltInVersion, maxLength);
-    return lstrlenA(buffer);
+    return static_cast<int>(CopyWholeCharacters(buffer, static_cast<std::size_t>(maxLength), BuiltInVersion));
 }

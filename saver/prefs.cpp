@@ -2,20 +2,27 @@
 
 #include <cstring>
 
+#include "saver/utf8_cut.h"
+
 ScrPrefs CurrentPrefs = {};
 static bool DefaultsInstalled = false;
 
 namespace {
 
-// Copies a text field with the record's limit: at most 255 characters and
-// the terminating zero, even when the source fills its buffer unterminated.
+// Copies a text field with the record's limit: at most 255 bytes and the
+// terminating zero, even when the source fills its buffer unterminated,
+// cut between whole characters where the code page is UTF-8.
 void CopyText(char (&to)[256], const char (&from)[256])
 {
-    std::size_t n = 0;
-    while (n < sizeof to - 1 && from[n])
-        ++n;
-    std::memcpy(to, from, n);
-    to[n] = '\0';
+    std::size_t length = 0;
+    while (length < sizeof from && from[length])
+        ++length;
+    const std::size_t limit = sizeof to - 1;
+    std::size_t kept = length < limit ? length : limit;
+    if (length > limit && GetACP() == CP_UTF8)
+        kept = Utf8PrefixLength(from, length, limit);
+    std::memcpy(to, from, kept);
+    to[kept] = '\0';
 }
 
 } // namespace

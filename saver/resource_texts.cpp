@@ -1,12 +1,39 @@
 #include "saver/resource_texts.h"
 
+#include <cstring>
+
 #include "library/module.h"
 #include "saver/run_state.h"
+#include "saver/utf8_cut.h"
 
-static bool LoadFrom(HINSTANCE module, UINT id, TextBuffer &text)
+namespace {
+
+// Room for every character of a text that fits the buffer in a one-byte
+// code page, in the longest form UTF-8 gives them.
+constexpr int WideEnough = TextBufferSize * 4;
+
+bool LoadFrom(HINSTANCE module, UINT id, TextBuffer &text)
 {
     text[0] = '\0';
-    return module && LoadStringA(module, id, text, TextBufferSize - 1) > 0;
+    char loaded[WideEnough];
+    if (!module || LoadStringA(module, id, loaded, WideEnough - 1) <= 0)
+        return false;
+    // 98 bytes at most, as the string load itself always gave.
+    return CopyWholeCharacters(text, TextBufferSize - 1, loaded) > 0;
+}
+
+} // namespace
+
+std::size_t CopyWholeCharacters(char *to, std::size_t size, const char *from)
+{
+    const std::size_t length = std::strlen(from);
+    const std::size_t limit = size - 1;
+    std::size_t kept = length < limit ? length : limit;
+    if (length > limit && GetACP() == CP_UTF8)
+        kept = Utf8PrefixLength(from, length, limit);
+    std::memcpy(to, from, kept);
+    to[kept] = '\0';
+    return kept;
 }
 
 bool LoadLibraryText(UINT id, TextBuffer &text)

@@ -11,3 +11,8 @@ using TextBuffer = char[TextBufferSize];
 bool LoadLibraryText(UINT id, TextBuffer &text);
 // From the saver's module first, then the library's.
 bool LoadSaverText(UINT id, TextBuffer &text);
+
+// Copies from into to (size bytes, size > 0), cut to size - 1 bytes and
+// terminated; where the process's code page is UTF-8 the cut falls
+// between whole characters. The bytes copied.
+std::size_t CopyWholeCharacters(char *to, std::size_t size, const char *from);

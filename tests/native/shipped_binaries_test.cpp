@@ -279,6 +279,9 @@ void ExpectDpiAwareness(const std::string &path, const std::string &manifest)
     EXPECT_EQ(SettingText(manifest, "dpiAwareness", "http://schemas.microsoft.com/SMI/2016/WindowsSettings"),
               "PerMonitorV2, System")
         << path;
+    // The framework's ANSI calls carry every language where UTF-8 is the code page.
+    EXPECT_EQ(SettingText(manifest, "activeCodePage", "http://schemas.microsoft.com/SMI/2019/WindowsSettings"), "UTF-8")
+        << path;
 }
 
 void ExpectManifest(const std::string &path, const PeImage &image)

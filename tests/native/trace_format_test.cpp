@@ -5,6 +5,7 @@
 #include <string>
 
 #include "saver/trace_format.h"
+#include "saver/utf8_cut.h"
 
 namespace {
 
@@ -57,6 +58,21 @@ TEST(TraceFormat, TextThatJustFitsIsKeptWhole)
     const std::string text(TraceBufferSize - 1 - std::strlen(TraceSuffix), 'y');
     FormatTrace(out, text.c_str());
     EXPECT_EQ(std::string(out), text + TraceSuffix);
+}
+
+// A cut through a character of two, three or four bytes leaves it out
+// whole; text that is not UTF-8 there is cut where asked.
+TEST(Utf8Cut, KeepsOnlyWholeCharacters)
+{
+    const std::string text = "ab\xD0\x96\xE4\xB8\xAD\xF0\x9F\x98\x80z"; // ab, Zhe, zhong, a face, z
+    const struct {
+        std::size_t limit;
+        std::size_t kept;
+    } cuts[] = {{0, 0}, {2, 2}, {3, 2}, {4, 4}, {5, 4}, {6, 4}, {7, 7}, {8, 7}, {10, 7}, {11, 11}, {12, 12}, {99, 12}};
+    for (const auto &cut : cuts)
+        EXPECT_EQ(Utf8PrefixLength(text.data(), text.size(), cut.limit), cut.kept) << "limit " << cut.limit;
+    const std::string latin = "caf\xE9 \x80\x80\x80\x80\x80";
+    EXPECT_EQ(Utf8PrefixLength(latin.data(), latin.size(), 9), 9u);
 }
 
 } // namespace
