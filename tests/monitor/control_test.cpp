@@ -9,7 +9,7 @@
 #include "dusklit.h"
 #include "library/library.h"
 #include "tests/monitor/control_fixture.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 #include "tests/support/message_pump.h"
 
 #ifndef WM_DPICHANGED_AFTERPARENT

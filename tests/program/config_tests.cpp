@@ -34,6 +34,7 @@
 #include "include/dusklit.h"
 #include "resources/resource_ids.h"
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 #include "tests/support/message_pump.h"
 
 #ifdef DUSKLIT_WITH_STANDINS
@@ -44,11 +45,6 @@
 using driver::ProgramDriver;
 
 namespace {
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 // What PropertySheetA returns, and so the configuration's exit code.
 constexpr DWORD SheetOkCode = 1;

@@ -83,29 +83,31 @@ PrefsChange WithTimers()
     return change;
 }
 
+// Ticks a period apart from the start of each: counted from the end of
+// drawing, the quick case would be 55 ms apart; when drawing outlasts the
+// period, the next tick follows after only a yield, not another period.
 TEST(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
 {
     PrefsScope prefs(WithTimers());
-    {
-        TickingSaver quick;
-        quick.period = 40;
-        quick.drawMs = 15;
-        TestSaver saver(quick.Hook());
-        ASSERT_TRUE(quick.WaitForTicks(25, 20000));
-        // Counted from the end of drawing it would be 55.
-        EXPECT_GE(quick.MedianInterval(), 36.0);
-        EXPECT_LE(quick.MedianInterval(), driver::Limit(50));
-    }
-    {
-        TickingSaver slow;
-        slow.period = 40;
-        slow.drawMs = 60;
-        TestSaver saver(slow.Hook());
-        ASSERT_TRUE(slow.WaitForTicks(15, 20000));
-        // Drawing took longer than the period: the next tick follows after
-        // only a yield, not another 40 ms.
-        EXPECT_GE(slow.MedianInterval(), 58.0);
-        EXPECT_LT(slow.MedianInterval(), driver::Limit(90));
+    const struct {
+        const char *what;
+        DWORD drawMs;
+        std::size_t ticks;
+        double least;  // the median interval at least
+        DWORD most;    // and at most, before scaling
+    } cases[] = {
+        {"drawing 15 ms of a 40 ms period", 15, 25, 36.0, 50},
+        {"drawing 60 ms of a 40 ms period", 60, 15, 58.0, 90},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TickingSaver ticking;
+        ticking.period = 40;
+        ticking.drawMs = c.drawMs;
+        TestSaver saver(ticking.Hook());
+        ASSERT_TRUE(ticking.WaitForTicks(c.ticks, 20000));
+        EXPECT_GE(ticking.MedianInterval(), c.least);
+        EXPECT_LE(ticking.MedianInterval(), driver::Limit(c.most));
     }
 }
 

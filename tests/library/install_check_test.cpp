@@ -8,7 +8,7 @@
 #include "dusklit.h"
 #include "library/install_check.h"
 #include "library/library.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 
 namespace {
 
