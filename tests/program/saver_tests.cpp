@@ -20,11 +20,11 @@
 #include "tests/support/exit_code.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/preview_host.h"
+#include "tests/support/process_windows.h"
 
 #ifdef DUSKLIT_WITH_STANDINS
 #include "standins/password_store/password_store.h"
 #include "standins/standin_registry.h"
-#include "tests/support/process_windows.h"
 #include "tests/support/standins.h"
 #endif
 
@@ -263,13 +263,6 @@ TEST_F(PasswordProgram, ClosingAsksTheInstalledProviderAndOnlyTheRightPasswordEn
 // ---- Two monitors: the primary at (0,0)-(1024,768), the second right of it.
 
 const POINT OnSecondMonitor{1536, 384};
-
-RECT WindowRect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
 
 std::string Text(const RECT &rect)
 {

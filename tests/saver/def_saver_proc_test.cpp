@@ -652,13 +652,6 @@ TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "a preview ignores settings";
 }
 
-RECT WindowRect(HWND window)
-{
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 bool SameRect(const RECT &a, const RECT &b)
 {
     return EqualRect(&a, &b) != FALSE;

@@ -23,3 +23,8 @@ bool ClassRegistered(HINSTANCE module, const char *name);
 HWND MakeHostWindow(const char *className, WNDPROC procedure);
 // The virtual screen: the bounds of every monitor together.
 RECT VirtualScreen();
+// The window's rectangle on the screen.
+RECT WindowRect(HWND window);
+// What a window (of another process, say) answers to the message, or -1
+// when it does not answer within 5 s: a hung window cannot hang the test.
+LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0);
