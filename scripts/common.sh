@@ -152,6 +152,14 @@ dusklit_wine_prefix() {
     wineserver -w
     touch "$WINEPREFIX/.dusklit-decorated"
   fi
+  # For the same reason no window is left to a window manager: Wine would
+  # otherwise wait, each time it hides a framed or full-screen window, for
+  # that manager's answer, which never comes (2 s, most of many a test).
+  if [ ! -f "$WINEPREFIX/.dusklit-unmanaged" ]; then
+    "$DUSKLIT_WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null || true
+    wineserver -w
+    touch "$WINEPREFIX/.dusklit-unmanaged"
+  fi
 }
 
 # Copies the freshly built stand-ins into the prefix's system directory,

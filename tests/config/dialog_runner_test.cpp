@@ -17,6 +17,7 @@
 #include "saver/run_state.h"
 #include "tests/config/sheet_harness.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/trace_capture.h"
 
 namespace {
@@ -84,20 +85,6 @@ LRESULT CALLBACK HostWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return HostAnswer;
     }
     return DefHostProc(window, message, wParam, lParam);
-}
-
-HWND MakeHostWindow()
-{
-    static const bool registered = [] {
-        WNDCLASSA hostClass = {};
-        hostClass.lpfnWndProc = HostWindowProc;
-        hostClass.hInstance = GetModuleHandleA(nullptr);
-        hostClass.lpszClassName = "ConfigTestHostWindow";
-        return RegisterClassA(&hostClass) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExA(0, "ConfigTestHostWindow", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
 }
 
 class Runners : public SheetTest {
@@ -221,7 +208,7 @@ TEST_F(Runners, SheetHookAnsweringNineGetsTheSheet)
 
 TEST_F(Runners, HostWindowAnsweringNonzeroTakesTheSheet)
 {
-    HWND host = MakeHostWindow();
+    HWND host = MakeHostWindow("ConfigTestHostWindow", HostWindowProc);
     UseHostEntry(host);
     MessageBoxWatch safetyNet(IDCANCEL);
     ShownDialogs shown;
@@ -237,7 +224,7 @@ TEST_F(Runners, HostWindowAnsweringNonzeroTakesTheSheet)
 
 TEST_F(Runners, HostWindowAnsweringZeroGetsTheSheet)
 {
-    HWND host = MakeHostWindow();
+    HWND host = MakeHostWindow("ConfigTestHostWindow", HostWindowProc);
     UseHostEntry(host);
     HostAnswer = 0;
     INT_PTR result = RunSheet(owner_, FALSE, [](DialogAnswerer &user, HWND sheet) { user.Press(sheet, IDOK); });
@@ -266,7 +253,7 @@ TEST_F(Runners, AboutHookAndHostWindow)
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(AboutHookCalls, 3);
 
-    HWND host = MakeHostWindow();
+    HWND host = MakeHostWindow("ConfigTestHostWindow", HostWindowProc);
     UseHostEntry(host);
     {
         MessageBoxWatch safetyNet(IDCANCEL);

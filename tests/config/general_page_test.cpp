@@ -86,11 +86,6 @@ HWND MakeHost()
                            windowClass.hInstance, nullptr);
 }
 
-DWORD ChangedCount(const char *providerKey)
-{
-    return ReadDword(providerKey, STANDIN_CHANGED_VALUE).value_or(0);
-}
-
 std::optional<DWORD> Stored(const char *name)
 {
     return ReadDword(ScreenSaversKey, name);

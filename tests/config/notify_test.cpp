@@ -11,6 +11,7 @@
 #include "config/general_dialog.h"
 #include "dusklit.h"
 #include "standins/standin_registry.h"
+#include "tests/support/prefs.h"
 #include "tests/support/registry_scope.h"
 #include "tests/support/standins.h"
 #include "tests/support/trace_capture.h"
@@ -104,24 +105,12 @@ HWND MakeWindow(const char *className, WNDPROC proc, DWORD style, HWND parent)
                            GetModuleHandleA(nullptr), nullptr);
 }
 
-DWORD ChangedCount(const char *providerKey)
-{
-    return ReadDword(providerKey, STANDIN_CHANGED_VALUE).value_or(0);
-}
-
-void SetDebug(LONG debug)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->Debug = debug;
-    ScrSetPrefs(prefs);
-}
-
 // The providers start with no state and get it back afterwards.
 class ProviderTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        SetDebug(0); // also starts the library
+        SetPref(&ScrPrefs::Debug, 0); // also starts the library
         ASSERT_TRUE(DeleteKey(STANDIN_SAGE_KEY));
         ASSERT_TRUE(DeleteKey(STANDIN_CORNIX_KEY));
     }
@@ -162,7 +151,7 @@ protected:
         DestroyWindow(listener_);
         DestroyWindow(wideListener_);
         DestroyWindow(host_);
-        SetDebug(0);
+        SetPref(&ScrPrefs::Debug, 0);
     }
 
     void ExpectNoticeFor(LONG code)
@@ -189,7 +178,7 @@ protected:
 
 TEST_F(NotifyChanges, LiveChangeTellsTheProvidersAndTheHost)
 {
-    SetDebug(1);
+    SetPref(&ScrPrefs::Debug, 1);
     TraceCapture traces;
 
     EXPECT_EQ(dialog_.NotifyChanges(page_, 0), HostAnswer);
@@ -213,7 +202,7 @@ TEST_F(NotifyChanges, LiveChangeTellsTheProvidersAndTheHost)
 
 TEST_F(NotifyChanges, AppliedChangeIsBroadcastInsteadOfToldToProviders)
 {
-    SetDebug(1);
+    SetPref(&ScrPrefs::Debug, 1);
     TraceCapture traces;
 
     EXPECT_EQ(dialog_.NotifyChanges(page_, 1), HostAnswer);

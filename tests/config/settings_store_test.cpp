@@ -59,6 +59,35 @@ void ExpectCorners(const GeneralDialog &dialog, BYTE topLeft, BYTE topRight, BYT
     EXPECT_EQ(dialog.corners[3], bottomLeft);
 }
 
+// What a GeneralDialog holds, field by field.
+struct Held {
+    LONG passwordDelay, passwordDelayIndex, mouseThreshold, mouseThresholdIndex;
+    BYTE corners[4];
+    LONG muteSound, allowActiveConfig;
+};
+
+// Whether the dialog holds exactly that; the failure names every field
+// that differs.
+::testing::AssertionResult Holds(const GeneralDialog &dialog, const Held &expected)
+{
+    std::string wrong;
+    auto check = [&wrong](const char *name, LONG actual, LONG wanted) {
+        if (actual != wanted)
+            wrong += std::string(" ") + name + " " + std::to_string(actual) + " (not " + std::to_string(wanted) + ")";
+    };
+    check("passwordDelay", dialog.passwordDelay, expected.passwordDelay);
+    check("passwordDelayIndex", dialog.passwordDelayIndex, expected.passwordDelayIndex);
+    check("mouseThreshold", dialog.mouseThreshold, expected.mouseThreshold);
+    check("mouseThresholdIndex", dialog.mouseThresholdIndex, expected.mouseThresholdIndex);
+    for (int corner = 0; corner < 4; ++corner)
+        check(("corner " + std::to_string(corner)).c_str(), dialog.corners[corner], expected.corners[corner]);
+    check("muteSound", dialog.muteSound, expected.muteSound);
+    check("allowActiveConfig", dialog.allowActiveConfig, expected.allowActiveConfig);
+    if (wrong.empty())
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "holds" << wrong;
+}
+
 void ExpectSavedCopyMatches(const GeneralDialog &dialog)
 {
     EXPECT_EQ(std::memcmp(dialog.corners, dialog.savedCorners, 4), 0);
@@ -75,13 +104,7 @@ TEST_F(SettingsStore, WithoutTheKeyTheDefaultsStand)
     SetSwitches(1, 1);
     GeneralDialog dialog;
     EXPECT_EQ(dialog.busy, 0);
-    EXPECT_EQ(dialog.passwordDelay, 60);
-    EXPECT_EQ(dialog.passwordDelayIndex, 0);
-    EXPECT_EQ(dialog.mouseThreshold, 0);
-    EXPECT_EQ(dialog.mouseThresholdIndex, 0);
-    ExpectCorners(dialog, 0, 0, 0, 0);
-    EXPECT_EQ(dialog.muteSound, 0);
-    EXPECT_EQ(dialog.allowActiveConfig, 0);
+    EXPECT_TRUE(Holds(dialog, {60, 0, 0, 0, {0, 0, 0, 0}, 0, 0}));
     ExpectSavedCopyMatches(dialog);
     // Reading never creates the key.
     EXPECT_FALSE(KeyExists(ScreenSaversKey));
@@ -99,13 +122,7 @@ TEST_F(SettingsStore, StoredNumbersAreTakenInBothCopies)
     Store("Active Config", 1);
 
     GeneralDialog dialog;
-    EXPECT_EQ(dialog.passwordDelay, 300);
-    EXPECT_EQ(dialog.passwordDelayIndex, 1);
-    EXPECT_EQ(dialog.mouseThreshold, 999999);
-    EXPECT_EQ(dialog.mouseThresholdIndex, 3);
-    ExpectCorners(dialog, 2, 1, 2, 1);
-    EXPECT_EQ(dialog.muteSound, 1);
-    EXPECT_EQ(dialog.allowActiveConfig, 1);
+    EXPECT_TRUE(Holds(dialog, {300, 1, 999999, 3, {2, 1, 2, 1}, 1, 1}));
     ExpectSavedCopyMatches(dialog);
 }
 
@@ -157,17 +174,20 @@ TEST_F(SettingsStore, OnlyTheThresholdIndexIsLimitedWhenNothingIsRead)
 
 TEST_F(SettingsStore, CornerCharactersAreReadOneByOne)
 {
-    Store("Mouse Corners", REG_SZ, Bytes("YN-y", 5));
-    ExpectCorners(GeneralDialog(), 1, 2, 0, 0);
-
-    Store("Mouse Corners", REG_SZ, Bytes("YN", 3));
-    ExpectCorners(GeneralDialog(), 1, 2, 0, 0);
-
-    Store("Mouse Corners", REG_SZ, Bytes("n N-", 5));
-    ExpectCorners(GeneralDialog(), 0, 0, 2, 0);
-
-    Store("Mouse Corners", REG_SZ, Bytes("", 1));
-    ExpectCorners(GeneralDialog(), 0, 0, 0, 0);
+    const struct {
+        std::string stored;
+        BYTE corners[4];
+    } cases[] = {
+        {Bytes("YN-y", 5), {1, 2, 0, 0}},
+        {Bytes("YN", 3), {1, 2, 0, 0}},
+        {Bytes("n N-", 5), {0, 0, 2, 0}},
+        {Bytes("", 1), {0, 0, 0, 0}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE("stored \"" + c.stored + "\"");
+        Store("Mouse Corners", REG_SZ, c.stored);
+        ExpectCorners(GeneralDialog(), c.corners[0], c.corners[1], c.corners[2], c.corners[3]);
+    }
 }
 
 TEST_F(SettingsStore, CornersTooLongForTheBufferAreIgnored)
@@ -223,12 +243,7 @@ TEST_F(SettingsStore, ValuesLongerThanFourBytesAreIgnored)
     Store("Active Config", REG_BINARY, std::string(5, '\x01'));
     Store("Password Delay Index", REG_SZ, Bytes("long text", 10));
 
-    GeneralDialog dialog;
-    EXPECT_EQ(dialog.passwordDelay, 60);
-    EXPECT_EQ(dialog.mouseThreshold, 0);
-    EXPECT_EQ(dialog.muteSound, 0);
-    EXPECT_EQ(dialog.allowActiveConfig, 0);
-    EXPECT_EQ(dialog.passwordDelayIndex, 0);
+    EXPECT_TRUE(Holds(GeneralDialog(), {60, 0, 0, 0, {0, 0, 0, 0}, 0, 0}));
 }
 
 TEST_F(SettingsStore, WrittenFormHasExactTypesAndSizes)
@@ -245,26 +260,18 @@ TEST_F(SettingsStore, WrittenFormHasExactTypesAndSizes)
     dialog.allowActiveConfig = 1;
     EXPECT_EQ(dialog.WriteRegistry(), ERROR_SUCCESS);
 
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Password Delay"), 5400u);
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Password Delay Index"), 1u);
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Mouse Threshold"), 400u);
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Mouse Threshold Index"), 2u);
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Mute Sound"), 1u);
-    EXPECT_EQ(ReadDword(ScreenSaversKey, "Active Config"), 1u);
+    const std::pair<const char *, DWORD> written[] = {
+        {"Password Delay", 5400}, {"Password Delay Index", 1}, {"Mouse Threshold", 400},
+        {"Mouse Threshold Index", 2}, {"Mute Sound", 1}, {"Active Config", 1},
+    };
+    for (const auto &[name, value] : written)
+        EXPECT_EQ(ReadDword(ScreenSaversKey, name), value) << name;
     auto stored = ReadValue(ScreenSaversKey, "Mouse Corners");
     ASSERT_TRUE(stored);
     EXPECT_EQ(stored->type, DWORD(REG_SZ));
     EXPECT_EQ(stored->bytes, Bytes("Y-N-", 5));
 
-    // What was written reads back unchanged.
-    GeneralDialog again;
-    EXPECT_EQ(again.passwordDelay, 5400);
-    EXPECT_EQ(again.passwordDelayIndex, 1);
-    EXPECT_EQ(again.mouseThreshold, 400);
-    EXPECT_EQ(again.mouseThresholdIndex, 2);
-    ExpectCorners(again, 1, 0, 2, 0);
-    EXPECT_EQ(again.muteSound, 1);
-    EXPECT_EQ(again.allowActiveConfig, 1);
+    EXPECT_TRUE(Holds(GeneralDialog(), {5400, 1, 400, 2, {1, 0, 2, 0}, 1, 1})) << "what was written reads back";
 }
 
 TEST_F(SettingsStore, WritingReplacesValuesOfOtherTypes)

@@ -160,13 +160,6 @@ INT_PTR CALLBACK TestConfigDialogProc(HWND page, UINT message, WPARAM wParam, LP
     return FALSE;
 }
 
-void SetPref(LONG ScrPrefs::*field, LONG value)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->*field = value;
-    ScrSetPrefs(prefs);
-}
-
 void SheetTest::SetUp()
 {
     ScrEnsureStarted();

@@ -14,6 +14,7 @@
 
 #include "dusklit.h"
 #include "tests/support/dialog_answerer.h"
+#include "tests/support/prefs.h"
 #include "tests/support/process_windows.h"
 #include "tests/support/registry_scope.h"
 
@@ -67,9 +68,6 @@ void RequestPreviewRelay(HWND page, LONG noPreviewRelay);
 
 // The block a test page change carries, for a tag.
 ScrGeneralSettings ExpectedBlock(LONG tag);
-
-// Sets one preference through the public calls.
-void SetPref(LONG ScrPrefs::*field, LONG value);
 
 // The run state of an own-class entry for this executable (its own module
 // carries the templates), with every preference at its default; the

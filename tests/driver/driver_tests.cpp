@@ -6,17 +6,13 @@
 #include <algorithm>
 
 #include "tests/driver/program_driver.h"
+#include "tests/support/exit_code.h"
 
 using driver::ProgramDriver;
 
 namespace {
 
 const char *const Fixture = DRIVER_FIXTURE_PATH;
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 std::size_t IndexOf(const std::vector<std::string> &lines, const std::string &text)
 {

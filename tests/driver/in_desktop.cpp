@@ -26,6 +26,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/driver/program_driver.h"
+
 namespace {
 
 constexpr DWORD PollMs = 100;
@@ -70,30 +72,6 @@ std::string JoinQuoted(const std::vector<std::string> &words)
     for (const std::string &word : words)
         line += (line.empty() ? "" : " ") + Quote(word);
     return line;
-}
-
-// A Linux path (as ctest passes it) in the form Wine's programs understand.
-std::string DosPath(const std::string &path)
-{
-    if (path.empty() || path[0] != '/')
-        return path;
-    using DosName = WCHAR *(CDECL *)(const char *);
-    auto toDos = reinterpret_cast<DosName>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_dos_file_name")));
-    if (toDos) {
-        if (WCHAR *wide = toDos(path.c_str())) {
-            char narrow[MAX_PATH * 4] = {};
-            int length = WideCharToMultiByte(CP_ACP, 0, wide, -1, narrow, sizeof narrow, nullptr, nullptr);
-            HeapFree(GetProcessHeap(), 0, wide);
-            if (length > 1)
-                return narrow;
-        }
-    }
-    std::string dos = "Z:" + path;
-    for (char &c : dos)
-        if (c == '/')
-            c = '\\';
-    return dos;
 }
 
 void Say(const std::string &text)
@@ -210,7 +188,7 @@ int RunOuter(const Options &options)
     std::vector<std::string> inner = {self, "--inner", resultPath, outputPath};
     for (const std::string &word : options.command)
         inner.push_back(word);
-    inner[4] = DosPath(inner[4]);
+    inner[4] = driver::WindowsPath(inner[4]);
     std::string line = "explorer.exe /desktop=" + options.desktop + "," + options.size + " " + JoinQuoted(inner);
 
     // explorer may stay as long as the desktop lives: it must not hold our

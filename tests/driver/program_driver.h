@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "tests/driver/input.h"
-#include "tests/driver/message_boxes.h"
+#include "tests/driver/message_box_reader.h"
 #include "tests/driver/window_query.h"
 
 namespace driver {

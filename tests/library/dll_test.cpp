@@ -21,6 +21,7 @@
 #include "resource_ids.h"
 #include "tests/driver/program_driver.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/process_windows.h"
 #include "version.h"
 
 namespace {
@@ -73,14 +74,6 @@ private:
     bool copied_ = false;
 };
 
-// Global classes are found whatever module asks.
-bool ClassRegistered(const char *name)
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    return GetClassInfoExA(GetModuleHandleA(nullptr), name, &wc) != 0;
-}
-
 using ControlInfoCall = UINT(WINAPI *)(void *);
 
 ControlInfoCall ControlInfoOf(HMODULE library)
@@ -98,8 +91,8 @@ TEST(LoadableLibrary, StartsInTheWindowsDirectoryAndStopsWhenUnloaded)
     HMODULE library = LoadLibraryA(installed.Path().c_str());
     ASSERT_NE(nullptr, library) << GetLastError();
     EXPECT_EQ(0, boxes.Count());
-    EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
-    EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_TRUE(ClassRegistered(GetModuleHandleA(nullptr), DUSKLIT_MONITOR_CLASS));
+    EXPECT_TRUE(ClassRegistered(GetModuleHandleA(nullptr), DUSKLIT_MONITOR_WINDOW_CLASS));
 
     // A thread coming and going calls the entry too; the library stays up.
     std::thread([] {}).join();
@@ -121,8 +114,8 @@ TEST(LoadableLibrary, StartsInTheWindowsDirectoryAndStopsWhenUnloaded)
     DestroyWindow(control);
 
     EXPECT_TRUE(FreeLibrary(library));
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_FALSE(ClassRegistered(GetModuleHandleA(nullptr), DUSKLIT_MONITOR_CLASS));
+    EXPECT_FALSE(ClassRegistered(GetModuleHandleA(nullptr), DUSKLIT_MONITOR_WINDOW_CLASS));
     EXPECT_EQ(0, boxes.Count());
 }
 
@@ -139,7 +132,7 @@ TEST(LoadableLibrary, ElsewhereItNamesTheExpectedPathAndRefusesToLoad)
     ASSERT_EQ(1u, seen.size());
     EXPECT_EQ("Dusklit", seen[0].caption);
     EXPECT_EQ(std::string(WrongInstallText) + "\r\n" + expected, seen[0].text);
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+    EXPECT_FALSE(ClassRegistered(GetModuleHandleA(nullptr), DUSKLIT_MONITOR_CLASS));
 }
 
 // The file is found however its path is spelled: in other case, or through

@@ -7,6 +7,7 @@
 #include "dusklit.h"
 #include "library/library.h"
 #include "monitor/monitor_resources.h"
+#include "tests/support/process_windows.h"
 
 namespace {
 
@@ -39,18 +40,11 @@ struct LibraryState {
     bool operator==(const LibraryState &other) const { return std::memcmp(this, &other, sizeof *this) == 0; }
 };
 
-bool MonitorClassRegistered()
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    return GetClassInfoExA(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS, &wc) != 0;
-}
-
 TEST(LibraryEntry, ThreadAttachAndDetachOnlyMarkTheLibraryAsLoaded)
 {
     ScrEnsureStarted();
     ASSERT_TRUE(LibraryStarted);
-    ASSERT_TRUE(MonitorClassRegistered());
+    ASSERT_TRUE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS));
     ASSERT_FALSE(LoadedAsLibrary);
     const LibraryState before = LibraryState::Now();
     // Another module's handle: a thread call must not take it over.
@@ -61,7 +55,7 @@ TEST(LibraryEntry, ThreadAttachAndDetachOnlyMarkTheLibraryAsLoaded)
         EXPECT_EQ(FALSE, ScrLibraryEntry(other, reason, nullptr)) << "reason " << reason;
         EXPECT_TRUE(LoadedAsLibrary) << "reason " << reason;
         EXPECT_TRUE(before == LibraryState::Now()) << "reason " << reason;
-        EXPECT_TRUE(MonitorClassRegistered()) << "reason " << reason;
+        EXPECT_TRUE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS)) << "reason " << reason;
     }
 
     // Once marked, the lazy start of the built-in form stays away, and
@@ -70,7 +64,7 @@ TEST(LibraryEntry, ThreadAttachAndDetachOnlyMarkTheLibraryAsLoaded)
     EXPECT_EQ(TRUE, ScrLibraryEntry(other, DLL_PROCESS_DETACH, nullptr));
     EXPECT_FALSE(LibraryStarted);
     EXPECT_EQ(nullptr, MonitorPicture);
-    EXPECT_FALSE(MonitorClassRegistered());
+    EXPECT_FALSE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS));
     EXPECT_EQ(before.instance, ScrLibraryInstance);
 }
 

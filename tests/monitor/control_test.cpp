@@ -10,7 +10,7 @@
 #include "library/library.h"
 #include "monitor/monitor_resources.h"
 #include "tests/monitor/control_fixture.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 #include "tests/support/message_pump.h"
 
 #ifndef WM_DPICHANGED_AFTERPARENT

@@ -15,7 +15,7 @@
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "saver/timer.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/process_windows.h"
 

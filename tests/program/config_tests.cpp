@@ -34,7 +34,9 @@
 #include "include/dusklit.h"
 #include "resources/resource_ids.h"
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 #include "tests/support/message_pump.h"
+#include "tests/support/process_windows.h"
 
 #ifdef DUSKLIT_WITH_STANDINS
 #include "standins/standin_registry.h"
@@ -44,11 +46,6 @@
 using driver::ProgramDriver;
 
 namespace {
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 // What PropertySheetA returns, and so the configuration's exit code.
 constexpr DWORD SheetOkCode = 1;
@@ -121,14 +118,6 @@ std::optional<std::string> StoredText(const char *name)
     if (!value)
         return std::nullopt;
     return value->bytes;
-}
-
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerLimitMs, &answer))
-        return -1;
-    return static_cast<LRESULT>(answer);
 }
 
 // A combo box's entries, read from another process. The system carries

@@ -5,15 +5,11 @@
 #include <gtest/gtest.h>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 
 using driver::ProgramDriver;
 
 namespace {
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 TEST(DemoOnRefusedMode, AsksToUseAWindowAndYesShowsTheDemoInAnOverlappedWindow)
 {

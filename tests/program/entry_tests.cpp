@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 #include "tests/support/preview_host.h"
 
 using driver::ProgramDriver;
@@ -18,11 +19,6 @@ namespace {
 
 const std::string DummyClass = "DummyScreenSaverClass";
 const std::string NeverPasswordText = "This screensaver never requires a password";
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 std::string SaverPath()
 {
@@ -110,6 +106,21 @@ protected:
         return program_.WaitForExit();
     }
 
+    // Whether the program ended by itself with the code, having written the
+    // report to the debug output and shown no window on the way.
+    ::testing::AssertionResult EndsWithoutWindows(DWORD code, const std::string &report)
+    {
+        std::vector<std::string> shown;
+        const std::optional<DWORD> exit = ExitNoting(shown);
+        if (exit == Code(code) && program_.DebugOutputContains(report) && shown.empty() && !program_.EndedByDriver())
+            return ::testing::AssertionSuccess();
+        ::testing::AssertionResult failure = ::testing::AssertionFailure();
+        failure << "expected exit code " << code << " and \"" << report << "\" without windows; shown:";
+        for (const std::string &window : shown)
+            failure << " [" << window << "]";
+        return failure << "\n" << program_.Report();
+    }
+
     // Closes the full-screen saver with a key and expects it to end as a
     // closed saver does.
     void EndSaverWithKey(const driver::WindowInfo &saver)
@@ -151,11 +162,7 @@ TEST_F(EntryProgram, SaverThroughTheCallbackEntryIsTheWindowItsHookCreatesOrNone
 
     // A hook that creates nothing: no window at all, and the run fails.
     ASSERT_TRUE(Start("callback", "0", "/s"));
-    std::vector<std::string> shown;
-    EXPECT_EQ(ExitNoting(shown), Code(brix::FailureCode)) << program_.Report();
-    EXPECT_TRUE(program_.DebugOutputContains("create hook" + FullScreenCreation(0))) << program_.Report();
-    EXPECT_TRUE(shown.empty()) << shown.front();
-    EXPECT_FALSE(program_.EndedByDriver());
+    EXPECT_TRUE(EndsWithoutWindows(brix::FailureCode, "create hook" + FullScreenCreation(0)));
 }
 
 TEST_F(EntryProgram, SaverThroughTheHostEntryIsTheFrameworksWhenTheHostAnswersZero)
@@ -205,53 +212,37 @@ protected:
     }
 };
 
-TEST_F(EntryPreview, HostThatCreatesThePreviewIsNotAskedForAnyWindowAfterwards)
+// A host that creates the preview is asked for nothing afterwards; a hook
+// creates it itself; a host that answers zero gets the framework's.
+TEST_F(EntryPreview, ThePreviewIsTheHooksOrTheHostsOrElseTheFrameworks)
 {
-    PreviewHost host;
-    ASSERT_TRUE(host.Handle());
-    ASSERT_TRUE(Start("host", "own", "/p " + host.Number()));
-    auto preview = WaitForPreview(host);
-    ASSERT_TRUE(preview) << program_.Report();
-    EXPECT_EQ(preview->title, brix::PreviewTitle + " (own)");
-
-    const int system = LineOf(program_, "CREATESYSPREVIEW" + PreviewCreation(2, host.Handle()));
-    const int second = LineOf(program_, "CREATEPREVIEW" + PreviewCreation(2, host.Handle()));
-    EXPECT_GE(system, 0) << program_.Report();
-    EXPECT_GT(second, system) << program_.Report();
-    EXPECT_FALSE(program_.DebugOutputContains("CREATEWINDOW")) << program_.Report();
-    EXPECT_FALSE(program_.DebugOutputContains("CREATECONFIGPREVIEW")) << program_.Report();
-    EndWithHost(host, *preview);
-}
-
-TEST_F(EntryPreview, CallbackHookCreatesThePreviewItself)
-{
-    PreviewHost host;
-    ASSERT_TRUE(host.Handle());
-    ASSERT_TRUE(Start("callback", "own", "/p " + host.Number()));
-    auto preview = WaitForPreview(host);
-    ASSERT_TRUE(preview) << program_.Report();
-    EXPECT_EQ(preview->title, brix::PreviewTitle + " (own)");
-    EXPECT_TRUE(program_.DebugOutputContains("create hook" + PreviewCreation(2, host.Handle())))
-        << program_.Report();
-    EndWithHost(host, *preview);
-}
-
-TEST_F(EntryPreview, HostThatAnswersZeroGetsTheFrameworksPreview)
-{
-    PreviewHost host;
-    ASSERT_TRUE(host.Handle());
-    ASSERT_TRUE(Start("host", "0", "/p " + host.Number()));
-    auto preview = WaitForPreview(host);
-    ASSERT_TRUE(preview) << program_.Report();
-    EXPECT_EQ(preview->title, brix::PreviewTitle);
-
-    const int system = LineOf(program_, "CREATESYSPREVIEW" + PreviewCreation(2, host.Handle()));
-    const int second = LineOf(program_, "CREATEPREVIEW" + PreviewCreation(2, host.Handle()));
-    const int any = LineOf(program_, "CREATEWINDOW" + PreviewCreation(2, host.Handle()));
-    EXPECT_GE(system, 0) << program_.Report();
-    EXPECT_GT(second, system) << program_.Report();
-    EXPECT_GT(any, second) << program_.Report();
-    EndWithHost(host, *preview);
+    const struct {
+        const char *entry, *answer, *title;
+        std::vector<std::string> requests;  // reported in this order
+        std::vector<std::string> absent;
+    } cases[] = {
+        {"host", "own", " (own)", {"CREATESYSPREVIEW", "CREATEPREVIEW"}, {"CREATEWINDOW", "CREATECONFIGPREVIEW"}},
+        {"callback", "own", " (own)", {"create hook"}, {}},
+        {"host", "0", "", {"CREATESYSPREVIEW", "CREATEPREVIEW", "CREATEWINDOW"}, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.entry) + " " + c.answer);
+        PreviewHost host;
+        ASSERT_TRUE(host.Handle());
+        ASSERT_TRUE(Start(c.entry, c.answer, "/p " + host.Number()));
+        auto preview = WaitForPreview(host);
+        ASSERT_TRUE(preview) << program_.Report();
+        EXPECT_EQ(preview->title, brix::PreviewTitle + c.title);
+        int previous = -1;
+        for (const std::string &request : c.requests) {
+            const int line = LineOf(program_, request + PreviewCreation(2, host.Handle()));
+            EXPECT_GT(line, previous) << request << " after the request before it\n" << program_.Report();
+            previous = line;
+        }
+        for (const std::string &text : c.absent)
+            EXPECT_FALSE(program_.DebugOutputContains(text)) << program_.Report();
+        EndWithHost(host, *preview);
+    }
 }
 
 // ---------------------------------------------------------------------
@@ -261,31 +252,21 @@ TEST_F(EntryPreview, HostThatAnswersZeroGetsTheFrameworksPreview)
 // parent, the General page, the sheet's flags, and no owner to notify.
 const std::string SheetHookCall = "sheet hook host window parent-is-host yes pages 1 flags 0x18A notify 0";
 
-TEST_F(EntryProgram, ConfigurationSheetHookThatAnswersItsOwnResultReplacesTheSheet)
+TEST_F(EntryProgram, ConfigurationHookOrHostThatAnswersItsOwnResultReplacesTheSheet)
 {
     struct Case {
+        const char *entry;
         const char *answer;
+        const std::string &report;
         DWORD code;
     };
-    for (const Case &c : {Case{"0", 0}, Case{"own", 7}}) {
-        SCOPED_TRACE(c.answer);
-        ASSERT_TRUE(Start("callback", c.answer, "/c"));
-        std::vector<std::string> shown;
-        EXPECT_EQ(ExitNoting(shown), Code(c.code)) << program_.Report();
-        EXPECT_TRUE(program_.DebugOutputContains(SheetHookCall)) << program_.Report();
-        EXPECT_TRUE(shown.empty()) << shown.front();
-        EXPECT_FALSE(program_.EndedByDriver());
+    const std::string hostCall = "PROPERTYSHEET wparam window";
+    for (const Case &c : {Case{"callback", "0", SheetHookCall, 0}, Case{"callback", "own", SheetHookCall, 7},
+                          Case{"host", "own", hostCall, 1}}) {
+        SCOPED_TRACE(std::string(c.entry) + " " + c.answer);
+        ASSERT_TRUE(Start(c.entry, c.answer, "/c"));
+        EXPECT_TRUE(EndsWithoutWindows(c.code, c.report));
     }
-}
-
-TEST_F(EntryProgram, ConfigurationHostThatAnswersNonzeroReplacesTheSheet)
-{
-    ASSERT_TRUE(Start("host", "own", "/c"));
-    std::vector<std::string> shown;
-    EXPECT_EQ(ExitNoting(shown), Code(1)) << program_.Report();
-    EXPECT_TRUE(program_.DebugOutputContains("PROPERTYSHEET wparam window")) << program_.Report();
-    EXPECT_TRUE(shown.empty()) << shown.front();
-    EXPECT_FALSE(program_.EndedByDriver());
 }
 
 // The framework's sheet and, from its system menu, the About box: each
@@ -384,11 +365,7 @@ TEST_F(EntryProgram, PasswordHookAndHostResultsEndTheModeWithoutDialogs)
     for (const Case &c : cases) {
         SCOPED_TRACE(std::string(c.entry) + " " + c.answer);
         ASSERT_TRUE(Start(c.entry, c.answer, arguments));
-        std::vector<std::string> shown;
-        EXPECT_EQ(ExitNoting(shown), Code(c.code)) << program_.Report();
-        EXPECT_TRUE(program_.DebugOutputContains(c.report)) << program_.Report();
-        EXPECT_TRUE(shown.empty()) << shown.front();
-        EXPECT_FALSE(program_.EndedByDriver());
+        EXPECT_TRUE(EndsWithoutWindows(c.code, c.report));
     }
     DestroyWindow(parent);
 }

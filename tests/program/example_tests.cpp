@@ -16,6 +16,7 @@
 #include "include/dusklit.h"
 #include "resources/resource_ids.h"
 #include "tests/driver/program_driver.h"
+#include "tests/support/process_windows.h"
 
 using driver::ProgramDriver;
 
@@ -23,16 +24,7 @@ namespace {
 
 const std::string SheetCaption = "Screen Saver Properties";
 const char ScreenSaversKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Screen Savers";
-constexpr UINT AnswerLimitMs = 5000;
 constexpr DWORD SheetCancelCode = 0;
-
-LRESULT Ask(HWND window, UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
-{
-    DWORD_PTR answer = 0;
-    if (!SendMessageTimeoutA(window, message, wParam, lParam, SMTO_ABORTIFHUNG, AnswerLimitMs, &answer))
-        return -1;
-    return static_cast<LRESULT>(answer);
-}
 
 // The page of the sheet that holds a control with this identifier.
 HWND PageWith(HWND sheet, int controlId)

@@ -6,17 +6,13 @@
 #include <gtest/gtest.h>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 #include "tests/support/standins.h"
 #include "tests/support/vistell_standin.h"
 
 using driver::ProgramDriver;
 
 namespace {
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 class PreviewerProgram : public ::testing::Test {
 protected:

@@ -17,8 +17,10 @@
 #include <vector>
 
 #include "tests/program/brix_steps.h"
+#include "tests/support/exit_code.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/preview_host.h"
+#include "tests/support/process_windows.h"
 
 #ifdef DUSKLIT_WITH_STANDINS
 #include "standins/password_store/password_store.h"
@@ -29,11 +31,6 @@
 using driver::ProgramDriver;
 
 namespace {
-
-std::optional<DWORD> Code(DWORD value)
-{
-    return value;
-}
 
 // Whether the system says that a screen saver runs, as a process started
 // now reads it (see screensaver_state.cpp for why not this one).
@@ -266,19 +263,6 @@ TEST_F(PasswordProgram, ClosingAsksTheInstalledProviderAndOnlyTheRightPasswordEn
 // ---- Two monitors: the primary at (0,0)-(1024,768), the second right of it.
 
 const POINT OnSecondMonitor{1536, 384};
-
-RECT VirtualScreen()
-{
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN), top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return {left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN), top + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
-}
-
-RECT WindowRect(HWND window)
-{
-    RECT rect{};
-    GetWindowRect(window, &rect);
-    return rect;
-}
 
 std::string Text(const RECT &rect)
 {

@@ -6,20 +6,14 @@
 #include "dusklit.h"
 #include "saver/debug_output.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/prefs.h"
 #include "tests/support/trace_capture.h"
 
 namespace {
 
-void SetDebug(LONG on)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->Debug = on;
-    ScrSetPrefs(prefs);
-}
-
 TEST(DebugOutput, SilentWithTheDefaults)
 {
-    SetDebug(0);
+    SetPref(&ScrPrefs::Debug, 0);
     TraceCapture traces;
     MessageBoxWatch boxes;
     ScrTrace("abc");
@@ -31,14 +25,14 @@ TEST(DebugOutput, SilentWithTheDefaults)
 
 TEST(DebugOutput, TracesAndBoxesInDebugMode)
 {
-    SetDebug(1);
+    SetPref(&ScrPrefs::Debug, 1);
     TraceCapture traces;
     MessageBoxWatch boxes;
     ScrTrace("abc");
     ScrTracePrefixed("preview DefSaverProc", "WM_CLOSE");
     ScrTrace(std::string(400, 'z').c_str());
     ScrDebugMessageBox(nullptr, "Not all threads have terminated", "ThreadTimer error");
-    SetDebug(0);
+    SetPref(&ScrPrefs::Debug, 0);
 
     std::vector<std::string> lines = traces.Lines();
     ASSERT_EQ(lines.size(), 3u);

@@ -16,6 +16,7 @@
 #include "saver/timer.h"
 #include "tests/saver/saver_harness.h"
 #include "tests/support/preview_host.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/trace_capture.h"
 
 using namespace harness;
@@ -334,27 +335,20 @@ TEST_F(DefSaver, ARefusedPasswordKeepsTheSaverAndTheNextCloseAsksAgain)
     EXPECT_EQ(answers.asked, 2);
 }
 
+// One key press on a saver whose answers are refused: whether it closed at
+// once or asked (once) and stayed, as expected.
+::testing::AssertionResult KeyPressAsks(TestSaver &saver, const VerifyAnswers &answers, bool asks)
+{
+    const bool closed = saver.ClosesAfter(WM_KEYDOWN, 'A', 1);
+    if (closed != asks && answers.asked == (asks ? 1 : 0))
+        return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << (closed ? "closed" : "stayed") << " after " << answers.asked
+                                         << " questions; expected " << (asks ? "one" : "none");
+}
+
 TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
 {
     PrefsScope prefs({});
-    {
-        RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
-        VerifyAnswers answers;
-        TestSaver saver(answers.Hook());
-        SendGeneralSettings(saver.Handle(), 0, 60, 0);
-        SaverRunState.startTick = GetTickCount() - 59900;
-        EXPECT_TRUE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "59.9 s into a 60 s delay";
-        EXPECT_EQ(answers.asked, 0);
-    }
-    {
-        RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
-        VerifyAnswers answers;
-        TestSaver saver(answers.Hook());
-        SendGeneralSettings(saver.Handle(), 0, 60, 0);
-        SaverRunState.startTick = GetTickCount() - 60000;
-        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "60.0 s: the password is asked for";
-        EXPECT_EQ(answers.asked, 1);
-    }
     {
         // While the saver runs, a longer delay waits for the next saver; a
         // shorter one counts at once.
@@ -364,26 +358,13 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         SaverRunState.startTick = GetTickCount() - 120000;
         SendGeneralSettings(saver.Handle(), 0, 5940, 0);
         EXPECT_EQ(SaverRunState.passwordDelay, 60u);
-        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "a Wait of 99 minutes opens no lock";
-        EXPECT_EQ(answers.asked, 1);
+        EXPECT_TRUE(KeyPressAsks(saver, answers, true)) << "a Wait of 99 minutes opens no lock";
 
         SaverRunState.startTick = GetTickCount() - 30000;
         SendGeneralSettings(saver.Handle(), 0, 10, 0);
         EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "30 s in, the new 10 s delay is over";
         EXPECT_EQ(answers.asked, 2);
     }
-    struct {
-        const char *what;
-        std::optional<std::pair<DWORD, std::string>> value;
-        int asked;
-    } settings[] = {
-        {"no value", std::nullopt, 0},
-        {"zero", std::make_pair(DWORD(REG_DWORD), std::string(4, '\0')), 0},
-        {"too long to read: asks", std::make_pair(DWORD(REG_BINARY), std::string("\1\0\0\0\0", 5)), 1},
-        {"the text 0", std::make_pair(DWORD(REG_SZ), std::string("0", 2)), 0},
-        {"the text 1", std::make_pair(DWORD(REG_SZ), std::string("1", 2)), 1},
-        {"a short number", std::make_pair(DWORD(REG_BINARY), std::string("\1", 1)), 1},
-    };
     {
         // A stored delay that reads as negative is no delay at all.
         RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
@@ -391,9 +372,21 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         VerifyAnswers answers;
         TestSaver saver(answers.Hook());
         EXPECT_EQ(SaverRunState.passwordDelay, 0u);
-        EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "a stored delay of 0x80000000";
-        EXPECT_EQ(answers.asked, 1);
+        EXPECT_TRUE(KeyPressAsks(saver, answers, true)) << "a stored delay of 0x80000000";
     }
+    // The desktop's setting as the system may store it.
+    const struct {
+        const char *what;
+        std::optional<std::pair<DWORD, std::string>> value;
+        bool asks;
+    } settings[] = {
+        {"no value", std::nullopt, false},
+        {"zero", std::make_pair(DWORD(REG_DWORD), std::string(4, '\0')), false},
+        {"too long to read: asks", std::make_pair(DWORD(REG_BINARY), std::string("\1\0\0\0\0", 5)), true},
+        {"the text 0", std::make_pair(DWORD(REG_SZ), std::string("0", 2)), false},
+        {"the text 1", std::make_pair(DWORD(REG_SZ), std::string("1", 2)), true},
+        {"a short number", std::make_pair(DWORD(REG_BINARY), std::string("\1", 1)), true},
+    };
     for (const auto &setting : settings) {
         std::optional<RegistryValueScope> usePassword;
         if (setting.value)
@@ -403,19 +396,33 @@ TEST_F(DefSaver, NoPasswordWithinTheDelayOrWithoutTheDesktopSetting)
         VerifyAnswers answers;
         TestSaver saver(answers.Hook());
         SendGeneralSettings(saver.Handle(), 0, 0, 0);
-        saver.ClosesAfter(WM_KEYDOWN, 'A', 1);
-        EXPECT_EQ(answers.asked, setting.asked) << setting.what;
+        EXPECT_TRUE(KeyPressAsks(saver, answers, setting.asks)) << setting.what;
     }
-    // A saver that always asks hides the Wait row: no hidden delay applies.
-    PrefsChange always;
-    always.AlwaysRequirePassword = 1;
-    PrefsScope alwaysAsks(always);
-    RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
-    VerifyAnswers answers;
-    TestSaver saver(answers.Hook());
-    SendGeneralSettings(saver.Handle(), 0, 60, 0);
-    EXPECT_FALSE(saver.ClosesAfter(WM_KEYDOWN, 'A', 1)) << "at once, with a Wait of 60 s stored";
-    EXPECT_EQ(answers.asked, 1);
+    // The saver started elapsedMs ago with a Wait of delay seconds; a saver
+    // that always asks hides the Wait row, so no hidden delay applies. Last,
+    // as each case's preferences end in the defaults.
+    const struct {
+        const char *what;
+        LONG delay;
+        DWORD elapsedMs;
+        LONG alwaysRequire;
+        bool asks;
+    } delays[] = {
+        {"59.9 s into a 60 s delay", 60, 59900, 0, false},
+        {"60.0 s: the password is asked for", 60, 60000, 0, true},
+        {"at once, with a Wait of 60 s stored, for a saver that always asks", 60, 0, 1, true},
+    };
+    for (const auto &c : delays) {
+        PrefsChange change;
+        change.AlwaysRequirePassword = c.alwaysRequire;
+        PrefsScope always(change);
+        RegistryValueScope usePassword(DesktopKey, UsePasswordValue, 1);
+        VerifyAnswers answers;
+        TestSaver saver(answers.Hook());
+        SendGeneralSettings(saver.Handle(), 0, c.delay, 0);
+        SaverRunState.startTick = GetTickCount() - c.elapsedMs;
+        EXPECT_TRUE(KeyPressAsks(saver, answers, c.asks)) << c.what;
+    }
 }
 
 // Over a locked saver the configuration asks for the password first;
@@ -645,22 +652,9 @@ TEST_F(DefSaver, SettingsChangesReachOnlyTheFullWindowAndOnlyForGeneralSettings)
     EXPECT_EQ(SaverRunState.mouseThreshold, 400) << "a preview ignores settings";
 }
 
-RECT WindowRect(HWND window)
-{
-    RECT rect = {};
-    GetWindowRect(window, &rect);
-    return rect;
-}
-
 bool SameRect(const RECT &a, const RECT &b)
 {
     return EqualRect(&a, &b) != FALSE;
-}
-
-RECT VirtualScreen()
-{
-    const int x = GetSystemMetrics(SM_XVIRTUALSCREEN), y = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    return {x, y, x + GetSystemMetrics(SM_CXVIRTUALSCREEN), y + GetSystemMetrics(SM_CYVIRTUALSCREEN)};
 }
 
 // The full-screen window covers the desktop and stays there, topmost,

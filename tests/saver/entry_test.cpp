@@ -17,7 +17,9 @@
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "tests/support/message_box_watch.h"
+#include "tests/support/prefs.h"
 #include "tests/support/preview_host.h"
+#include "tests/support/process_windows.h"
 
 // Notes whether one watched block is freed. The framework frees creation
 // records with delete, so this sees it free one.
@@ -181,34 +183,6 @@ LRESULT CALLBACK PreviewMakingHostProc(HWND window, UINT message, WPARAM wParam,
     return DefHostProc(window, message, wParam, lParam);
 }
 
-HWND MakeHostWindow()
-{
-    static bool registered = [] {
-        WNDCLASSA hostClass = {};
-        hostClass.lpfnWndProc = PreviewMakingHostProc;
-        hostClass.hInstance = GetModuleHandleA(nullptr);
-        hostClass.lpszClassName = "EntryTestHost";
-        return RegisterClassA(&hostClass) != 0;
-    }();
-    (void)registered;
-    return CreateWindowExA(0, "EntryTestHost", "host", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                           GetModuleHandleA(nullptr), nullptr);
-}
-
-void SetDebugWindow(LONG on)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->DebugWindow = on;
-    ScrSetPrefs(prefs);
-}
-
-void SetNeverRequirePassword(LONG on)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->NeverRequirePassword = on;
-    ScrSetPrefs(prefs);
-}
-
 int RunChild(const std::string &scenario)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -219,12 +193,12 @@ int RunChild(const std::string &scenario)
     } else if (scenario == "callback-refuses") {
         result = ScrMainCallback(instance, RefusingCreateHook, nullptr, nullptr, nullptr);
     } else if (scenario == "debug-window") {
-        SetDebugWindow(1);
+        SetPref(&ScrPrefs::DebugWindow, 1);
         result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
-        SetDebugWindow(0);
+        SetPref(&ScrPrefs::DebugWindow, 0);
     } else if (scenario == "host") {
         HostRequests.clear();
-        HWND host = MakeHostWindow();
+        HWND host = MakeHostWindow("EntryTestHost", PreviewMakingHostProc);
         result = ScrMainHost(instance, host);
         DestroyWindow(host);
         std::string requests;
@@ -233,17 +207,17 @@ int RunChild(const std::string &scenario)
         Report["host_requests"] = requests;
     } else if (scenario == "callback-password-0" || scenario == "callback-password-9") {
         Report["password_hook_answer"] = scenario == "callback-password-0" ? "0" : "9";
-        SetNeverRequirePassword(1);
+        SetPref(&ScrPrefs::NeverRequirePassword, 1);
         MessageBoxWatch boxes;
         result = ScrMainCallback(instance, nullptr, nullptr, nullptr, ChangePasswordHookAnswer);
-        SetNeverRequirePassword(0);
+        SetPref(&ScrPrefs::NeverRequirePassword, 0);
         for (const SeenMessageBox &box : boxes.Seen())
             Report["box"] = box.caption + "|" + box.text;
     } else if (scenario == "never-password") {
-        SetNeverRequirePassword(1);
+        SetPref(&ScrPrefs::NeverRequirePassword, 1);
         MessageBoxWatch boxes;
         result = ScrMain(instance, TestSaverProc, nullptr, nullptr, 0);
-        SetNeverRequirePassword(0);
+        SetPref(&ScrPrefs::NeverRequirePassword, 0);
         for (const SeenMessageBox &box : boxes.Seen())
             Report["box"] = box.caption + "|" + box.text;
     }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,54 +84,66 @@ PrefsChange WithTimers()
     return change;
 }
 
-TEST(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
-{
-    PrefsScope prefs(WithTimers());
+// Timers on, the traces caught, and a saver started on demand.
+class Timer : public ::testing::Test {
+protected:
+    // Starts the saver with this period (or no answer at all) and waits
+    // for its first tick.
+    bool StartTicking(LRESULT period, bool answer = true)
     {
-        TickingSaver quick;
-        quick.period = 40;
-        quick.drawMs = 15;
-        TestSaver saver(quick.Hook());
-        ASSERT_TRUE(quick.WaitForTicks(25, 20000));
-        // Counted from the end of drawing it would be 55.
-        EXPECT_GE(quick.MedianInterval(), 36.0);
-        EXPECT_LE(quick.MedianInterval(), driver::Limit(50));
+        ticking_.period = period;
+        ticking_.answer = answer;
+        saver_.emplace(ticking_.Hook());
+        return ticking_.WaitForTicks(1, 10000);
     }
-    {
-        TickingSaver slow;
-        slow.period = 40;
-        slow.drawMs = 60;
-        TestSaver saver(slow.Hook());
-        ASSERT_TRUE(slow.WaitForTicks(15, 20000));
-        // Drawing took longer than the period: the next tick follows after
-        // only a yield, not another 40 ms.
-        EXPECT_GE(slow.MedianInterval(), 58.0);
-        EXPECT_LT(slow.MedianInterval(), driver::Limit(90));
+    HWND Saver() const { return saver_->Handle(); }
+
+    PrefsScope prefs_{WithTimers()};
+    TraceCapture traces_;
+    TickingSaver ticking_;
+    std::optional<TestSaver> saver_;
+};
+
+// Ticks a period apart from the start of each: counted from the end of
+// drawing, the quick case would be 55 ms apart; when drawing outlasts the
+// period, the next tick follows after only a yield, not another period.
+TEST_F(Timer, TicksArePeriodsApartMeasuredFromTheStartOfEachTick)
+{
+    const struct {
+        const char *what;
+        DWORD drawMs;
+        std::size_t ticks;
+        double least;  // the median interval at least
+        DWORD most;    // and at most, before scaling
+    } cases[] = {
+        {"drawing 15 ms of a 40 ms period", 15, 25, 36.0, 50},
+        {"drawing 60 ms of a 40 ms period", 60, 15, 58.0, 90},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        TickingSaver ticking;
+        ticking.period = 40;
+        ticking.drawMs = c.drawMs;
+        TestSaver saver(ticking.Hook());
+        ASSERT_TRUE(ticking.WaitForTicks(c.ticks, 20000));
+        EXPECT_GE(ticking.MedianInterval(), c.least);
+        EXPECT_LE(ticking.MedianInterval(), driver::Limit(c.most));
     }
 }
 
-TEST(Timer, APeriodOfZeroTicksContinuously)
+TEST_F(Timer, APeriodOfZeroTicksContinuously)
 {
-    PrefsScope prefs(WithTimers());
-    TickingSaver busy;
-    busy.period = 0;
-    TestSaver saver(busy.Hook());
-    ASSERT_TRUE(busy.WaitForTicks(1, 10000));
-    const std::size_t before = busy.starts.size();
+    ASSERT_TRUE(StartTicking(0));
+    const std::size_t before = ticking_.starts.size();
     Pump(driver::Limit(300));
     // A 10 ms timer would manage 30 (times the scale).
-    EXPECT_GT(busy.starts.size() - before, 60u);
+    EXPECT_GT(ticking_.starts.size() - before, 60u);
 }
 
-TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
+TEST_F(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
 {
-    PrefsScope prefs(WithTimers());
-    TraceCapture traces;
-    TickingSaver silent;
-    silent.answer = false;
-    TestSaver saver(silent.Hook());
-    ASSERT_TRUE(silent.WaitForTicks(1, 10000));
-    ASSERT_TRUE(saver.Alive());
+    ASSERT_TRUE(StartTicking(40, false));
+    ASSERT_TRUE(saver_->Alive());
     HANDLE thread = ThreadHandleList ? ThreadHandleList->Thread : nullptr;
     ASSERT_NE(thread, nullptr);
     // The had-enough comes as a posted message: this thread must pump to
@@ -139,120 +152,99 @@ TEST(Timer, AnUnansweredTickStopsTheTicksAndTheThread)
                                  driver::Limit(5000)))
         << "the had-enough handler stops the thread";
     Pump(100);
-    EXPECT_EQ(silent.starts.size(), 1u);
-    EXPECT_TRUE(traces.Contains(std::string(78, '*')));
-    EXPECT_TRUE(traces.Contains("** SCRM_TIMER: being turned off. If you want it to keep going, you must return its period."));
-    EXPECT_TRUE(traces.Contains("Thread: infinite delay specified, so posting a 'had enough'"));
-    EXPECT_TRUE(traces.Contains("SCRINTERNAL_HADENOUGH: closing down thread..."));
-    EXPECT_TRUE(traces.Contains("Thread coming to an end. Deleting threaddata"));
+    EXPECT_EQ(ticking_.starts.size(), 1u);
+    EXPECT_TRUE(traces_.Contains(std::string(78, '*')));
+    EXPECT_TRUE(traces_.Contains("** SCRM_TIMER: being turned off. If you want it to keep going, you must return its period."));
+    EXPECT_TRUE(traces_.Contains("Thread: infinite delay specified, so posting a 'had enough'"));
+    EXPECT_TRUE(traces_.Contains("SCRINTERNAL_HADENOUGH: closing down thread..."));
+    EXPECT_TRUE(traces_.Contains("Thread coming to an end. Deleting threaddata"));
 
     // Started again after the stop, it ticks again.
-    ScrStartTimer(saver.Handle());
-    EXPECT_TRUE(silent.WaitForTicks(2, 10000));
+    ScrStartTimer(Saver());
+    EXPECT_TRUE(ticking_.WaitForTicks(2, 10000));
     // Unanswered again, the timer goes once the had-enough is handled.
-    HWND window = saver.Handle();
+    HWND window = Saver();
     EXPECT_TRUE(PumpingWaitUntil([window] { return !GetTimerProp(window); }, driver::Limit(5000)));
 
-    traces.Clear();
-    DestroyWindow(saver.Handle());
-    EXPECT_TRUE(traces.Contains("ScrStopTimer: the timer had already been destroyed. This isn't necessarily bad."));
+    traces_.Clear();
+    DestroyWindow(Saver());
+    EXPECT_TRUE(traces_.Contains("ScrStopTimer: the timer had already been destroyed. This isn't necessarily bad."));
 }
 
-TEST(Timer, StartingTwiceMakesOneThread)
+TEST_F(Timer, StartingTwiceMakesOneThread)
 {
-    PrefsScope prefs(WithTimers());
-    TraceCapture traces;
-    TickingSaver ticking;
-    TestSaver saver(ticking.Hook());
-    ASSERT_TRUE(ticking.WaitForTicks(1, 10000));
+    ASSERT_TRUE(StartTicking(40));
     const std::size_t threads = ListedThreads();
-    ScrStartTimer(saver.Handle());
+    ScrStartTimer(Saver());
     EXPECT_EQ(ListedThreads(), threads);
-    EXPECT_TRUE(traces.Contains("ScrStartTimer: cannot restart, because one was already there!"));
+    EXPECT_TRUE(traces_.Contains("ScrStartTimer: cannot restart, because one was already there!"));
 }
 
-TEST(Timer, AStopEndsTheThreadPromptlyEvenDuringALongPeriod)
+TEST_F(Timer, AStopEndsTheThreadPromptlyEvenDuringALongPeriod)
 {
-    PrefsScope prefs(WithTimers());
-    TickingSaver patient;
-    patient.period = 5000;
-    TestSaver saver(patient.Hook());
-    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
-    ThreadData *timer = GetTimerProp(saver.Handle());
+    ASSERT_TRUE(StartTicking(5000));
+    ThreadData *timer = GetTimerProp(Saver());
     ASSERT_NE(timer, nullptr);
     HANDLE thread = timer->thread;
-    ScrStopTimer(saver.Handle());
-    EXPECT_EQ(GetTimerProp(saver.Handle()), nullptr);
+    ScrStopTimer(Saver());
+    EXPECT_EQ(GetTimerProp(Saver()), nullptr);
     EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
     Pump(100);
-    EXPECT_EQ(patient.starts.size(), 1u);
+    EXPECT_EQ(ticking_.starts.size(), 1u);
 }
 
 // Anyone can post the timer thread a message (WM_QUIT too) and the window
 // a had-enough, and replace or remove the window's timer property: the
 // thread goes on ticking with the same record, a settings change still
 // wakes it, and a stop still ends it at once.
-TEST(Timer, OnlyTheFrameworkEndsTheThread)
+TEST_F(Timer, OnlyTheFrameworkEndsTheThread)
 {
-    PrefsScope prefs(WithTimers());
-    TickingSaver patient;
-    patient.period = driver::Limit(8000);
-    TestSaver saver(patient.Hook());
-    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
-    ThreadData *timer = GetTimerProp(saver.Handle());
+    ASSERT_TRUE(StartTicking(driver::Limit(8000)));
+    ThreadData *timer = GetTimerProp(Saver());
     ASSERT_NE(timer, nullptr);
     HANDLE thread = timer->thread;
-    TraceCapture traces;
+    traces_.Clear();
     for (UINT message : {UINT(WM_QUIT), UINT(WM_USER), UINT(WM_TIMER), UINT(WM_QUIT)})
         EXPECT_TRUE(PostThreadMessageA(timer->threadId, message, 0, 0));
     // The dropped messages are traced with their parameters whole, as wide
     // as the program's.
     EXPECT_TRUE(PostThreadMessageA(timer->threadId, WM_APP, ~WPARAM(0), -2));
-    PostMessageA(saver.Handle(), SCRM_INTERNAL, SCRINTERNAL_HADENOUGH, 0);
-    SetPropA(saver.Handle(), TimerPropName, reinterpret_cast<HANDLE>(0x10));
+    PostMessageA(Saver(), SCRM_INTERNAL, SCRINTERNAL_HADENOUGH, 0);
+    SetPropA(Saver(), TimerPropName, reinterpret_cast<HANDLE>(0x10));
     Pump(driver::Limit(500));
     EXPECT_EQ(WaitForSingleObject(thread, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the thread goes on";
-    EXPECT_EQ(GetTimerProp(saver.Handle()), timer);
+    EXPECT_EQ(GetTimerProp(Saver()), timer);
     const std::string all = sizeof(WPARAM) == 8 ? "ffffffffffffffff" : "ffffffff";
-    EXPECT_TRUE(traces.Contains("Thread message: msg=8000 wParam=" + all + " lParam=" + all.substr(1) + "e"));
-    EXPECT_TRUE(traces.Contains("Thread message: msg=400 wParam=0 lParam=0"));
+    EXPECT_TRUE(traces_.Contains("Thread message: msg=8000 wParam=" + all + " lParam=" + all.substr(1) + "e"));
+    EXPECT_TRUE(traces_.Contains("Thread message: msg=400 wParam=0 lParam=0"));
 
-    SendGeneralSettings(saver.Handle(), 200, 0, 0);
-    EXPECT_TRUE(patient.WaitForTicks(2, 4000)) << "woken with the same record";
-    RemovePropA(saver.Handle(), TimerPropName);
-    ScrStopTimer(saver.Handle());
+    SendGeneralSettings(Saver(), 200, 0, 0);
+    EXPECT_TRUE(ticking_.WaitForTicks(2, 4000)) << "woken with the same record";
+    RemovePropA(Saver(), TimerPropName);
+    ScrStopTimer(Saver());
     EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
 }
 
-TEST(Timer, DestroyingTheWindowEndsItsThread)
+TEST_F(Timer, DestroyingTheWindowEndsItsThread)
 {
-    PrefsScope prefs(WithTimers());
-    TickingSaver ticking;
-    ticking.period = 5000;
-    TestSaver saver(ticking.Hook());
-    ASSERT_TRUE(ticking.WaitForTicks(1, 10000));
-    HANDLE thread = GetTimerProp(saver.Handle())->thread;
-    DestroyWindow(saver.Handle());
+    ASSERT_TRUE(StartTicking(5000));
+    HANDLE thread = GetTimerProp(Saver())->thread;
+    DestroyWindow(Saver());
     EXPECT_EQ(WaitForSingleObject(thread, driver::Limit(1000)), WAIT_OBJECT_0);
 }
 
-TEST(Timer, ASettingsChangeBringsTheNextTickAtOnce)
+TEST_F(Timer, ASettingsChangeBringsTheNextTickAtOnce)
 {
-    PrefsScope prefs(WithTimers());
-    TickingSaver patient;
-    patient.period = driver::Limit(8000);
-    TestSaver saver(patient.Hook());
-    ASSERT_TRUE(patient.WaitForTicks(1, 10000));
+    ASSERT_TRUE(StartTicking(driver::Limit(8000)));
     const double changed = NowMs();
-    SendGeneralSettings(saver.Handle(), 200, 0, 0);
-    ASSERT_TRUE(patient.WaitForTicks(2, 4000)) << "the 8 s wait was not cut short";
-    EXPECT_LT(patient.starts[1] - changed, driver::Limit(4000));
+    SendGeneralSettings(Saver(), 200, 0, 0);
+    ASSERT_TRUE(ticking_.WaitForTicks(2, 4000)) << "the 8 s wait was not cut short";
+    EXPECT_LT(ticking_.starts[1] - changed, driver::Limit(4000));
 }
 
-TEST(Timer, WithTimersOffNothingStarts)
+TEST_F(Timer, WithTimersOffNothingStarts)
 {
     PrefsScope prefs({}); // NoTimers
-    TraceCapture traces;
     const std::size_t threads = ListedThreads();
     TickingSaver ticking;
     TestSaver saver(ticking.Hook());
@@ -263,18 +255,16 @@ TEST(Timer, WithTimersOffNothingStarts)
     Pump(100);
     EXPECT_TRUE(ticking.starts.empty());
     EXPECT_EQ(ListedThreads(), threads);
-    EXPECT_TRUE(traces.Contains(
+    EXPECT_TRUE(traces_.Contains(
         "ScrStartTimer: Timers have been turned off in the prefs: they are not being initialized"));
-    EXPECT_TRUE(traces.Contains("ScrStopTimer: Timers have been turned off: you can not destroy them."));
+    EXPECT_TRUE(traces_.Contains("ScrStopTimer: Timers have been turned off: you can not destroy them."));
     EXPECT_EQ(SendMessageA(saver.Handle(), SCRM_INTERNAL, 0, 0), 0) << "a tick with timers off answers 0";
 }
 
-TEST(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
+TEST_F(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
 {
-    PrefsScope prefs(WithTimers());
-    TraceCapture traces;
     ScrStopTimer(nullptr);
-    EXPECT_TRUE(traces.Contains("ScrStopTimer: hwnd is null!"));
+    EXPECT_TRUE(traces_.Contains("ScrStopTimer: hwnd is null!"));
 
     // A window that never went through DefSaverProc has nowhere to keep
     // the thread's record, so no thread may start for it.
@@ -289,7 +279,7 @@ TEST(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
 
 // The full-screen saver runs with a 1 ms timer resolution and gives it back
 // as it goes; a preview never asks for it.
-TEST(Timer, OnlyTheFullScreenSaverAsksForAFineResolution)
+TEST(TimerResolution, OnlyTheFullScreenSaverAsksForAFineResolution)
 {
     PrefsScope prefs(WithTimers());
     TraceCapture traces;

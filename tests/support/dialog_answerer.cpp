@@ -29,7 +29,9 @@ DialogAnswerer::DialogAnswerer(Script script) : answeredThread_(GetCurrentThread
 DialogAnswerer::~DialogAnswerer()
 {
     returned_ = true;
+    SetEvent(returnedEvent_);
     thread_.join();
+    CloseHandle(returnedEvent_);
 }
 
 void DialogAnswerer::Run(const Script &script)
@@ -37,7 +39,7 @@ void DialogAnswerer::Run(const Script &script)
     script(*this);
     while (!returned_) {
         CancelStrayDialogs();
-        Sleep(100);
+        WaitForSingleObject(returnedEvent_, 100);
     }
 }
 
@@ -53,7 +55,7 @@ bool DialogAnswerer::WaitFor(const std::function<bool()> &condition)
     while (!condition()) {
         if (returned_ || GetTickCount() - start > WaitLimitMs)
             return false;
-        Sleep(PollMs);
+        WaitForSingleObject(returnedEvent_, PollMs);
     }
     return true;
 }

@@ -62,5 +62,7 @@ private:
 
     DWORD answeredThread_;
     std::atomic<bool> returned_{false};
+    // Set with returned_, so that no wait outlasts the call.
+    HANDLE returnedEvent_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     std::thread thread_;
 };

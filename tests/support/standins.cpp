@@ -5,6 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "standins/standin_registry.h"
+#include "tests/support/registry_scope.h"
+
 namespace {
 
 // Beside the installed file, under a name nothing loads.
@@ -47,6 +50,11 @@ std::string ReadSmallFile(const std::string &path)
 }
 
 } // namespace
+
+DWORD ChangedCount(const char *providerKey)
+{
+    return ReadDword(providerKey, STANDIN_CHANGED_VALUE).value_or(0);
+}
 
 std::string SystemDirectory()
 {

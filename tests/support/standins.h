@@ -3,9 +3,15 @@
 // build there), made missing for the length of one test, and impostors of
 // them planted where an attacker could put files.
 #pragma once
+#include <windows.h>
+
 #include <initializer_list>
 #include <string>
 #include <vector>
+
+// How many times the stand-in hot-corner provider under this registry key
+// was told of a change.
+DWORD ChangedCount(const char *providerKey);
 
 // The Windows path of the system directory, and of one file in it.
 std::string SystemDirectory();

@@ -1,7 +1,7 @@
-// One watch answers every message box of a monitor test process for the
-// whole run, so no fault can leave a test waiting for a person, and no two
-// watches race for the same box. A test reads what was shown while a
-// BoxesShown object of its own lived.
+// One watch answers every message box of a test process that links it
+// (answer_every_box), for the whole run, so no fault can leave a test
+// waiting for a person, and no two watches race for the same box. A test
+// reads what was shown while a BoxesShown object of its own lived.
 #pragma once
 #include <string>
 #include <utility>

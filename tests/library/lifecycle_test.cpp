@@ -14,7 +14,9 @@
 #include "library/library.h"
 #include "monitor/monitor_resources.h"
 #include "saver/prefs.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
+#include "tests/support/prefs.h"
+#include "tests/support/process_windows.h"
 #include "tests/support/trace_capture.h"
 
 namespace {
@@ -27,13 +29,6 @@ void SetDebugInTheRecord(bool on)
     CurrentPrefs.Debug = on;
 }
 
-void SetDebug(bool on)
-{
-    ScrPrefs *prefs = ScrGetPrefs();
-    prefs->Debug = on;
-    ScrSetPrefs(prefs);
-}
-
 // The traces without the suffix that makes them stand out in a debugger.
 std::vector<std::string> TraceTexts(const TraceCapture &traces)
 {
@@ -44,13 +39,6 @@ std::vector<std::string> TraceTexts(const TraceCapture &traces)
 }
 
 using Texts = std::vector<std::string>;
-
-bool ClassRegistered(const char *name)
-{
-    WNDCLASSEXA wc = {};
-    wc.cbSize = sizeof wc;
-    return GetClassInfoExA(ScrLibraryInstance, name, &wc) != 0;
-}
 
 bool AnyResourceLeft()
 {
@@ -165,8 +153,8 @@ TEST_F(LibraryLifecycle, ShutdownFreesEverythingAndUnregistersTheClasses)
     EXPECT_EQ(0u, GetObjectType(picture)) << "the picture was not deleted";
     EXPECT_EQ(0u, GetObjectType(mark)) << "a mark was not deleted";
     EXPECT_FALSE(IsMenu(menu)) << "a menu was not destroyed";
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_FALSE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS));
+    EXPECT_FALSE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_WINDOW_CLASS));
     EXPECT_EQ(module, ScrLibraryInstance) << "the module is kept so the library stays stopped";
 }
 
@@ -175,10 +163,10 @@ TEST_F(LibraryLifecycle, NoRestartAfterShutdown)
     StoppedForGood();
     TraceCapture traces;
     ScrEnsureStarted();
-    SetDebug(true); // a framework call too
+    SetPref(&ScrPrefs::Debug, 1); // a framework call too
     EXPECT_FALSE(LibraryStarted);
     EXPECT_FALSE(AnyResourceLeft());
-    EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+    EXPECT_FALSE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS));
 
     ScrStopIfStarted();
     EXPECT_TRUE(traces.Lines().empty());
@@ -193,7 +181,7 @@ TEST_F(LibraryLifecycle, StartupCalledAgainRebuildsAndAFailedShutdownStillFrees)
     BoxesShown boxes;
     ASSERT_EQ(TRUE, ScrLibraryStartup());
     EXPECT_TRUE(LibraryStarted);
-    EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+    EXPECT_TRUE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_WINDOW_CLASS));
     EXPECT_NE(nullptr, CornerMenus[1]);
 
     // Someone removed the classes: the shutdown reports it and frees all the same.
@@ -214,7 +202,7 @@ class ClassRegistration : public LibraryLifecycle {};
 TEST_F(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
 {
     StoppedForGood();
-    SetDebug(true);
+    SetPref(&ScrPrefs::Debug, 1);
     {
         BoxesShown boxes;
         TraceCapture traces;
@@ -241,7 +229,7 @@ TEST_F(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
         EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: Failed to register monitor window class"}));
         EXPECT_EQ(boxes.List(),
                   (ShownBoxes{{"Dusklit DLL", "Failed to register monitor window class"}}));
-        EXPECT_TRUE(ClassRegistered(DUSKLIT_MONITOR_CLASS));
+        EXPECT_TRUE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_CLASS));
         UnregisterClassA(DUSKLIT_MONITOR_WINDOW_CLASS, ScrLibraryInstance);
     }
     {
@@ -251,10 +239,10 @@ TEST_F(ClassRegistration, FailuresAreTracedAndShownOnlyInDebugMode)
         EXPECT_EQ(FALSE, ScrRegisterControls());
         EXPECT_EQ(TraceTexts(traces), (Texts{"Dusklit: failed to register monitor class"}));
         EXPECT_EQ(boxes.List(), (ShownBoxes{{"Dusklit DLL", "Failed to register monitor class"}}));
-        EXPECT_FALSE(ClassRegistered(DUSKLIT_MONITOR_WINDOW_CLASS));
+        EXPECT_FALSE(ClassRegistered(ScrLibraryInstance, DUSKLIT_MONITOR_WINDOW_CLASS));
         UnregisterClassA(DUSKLIT_MONITOR_CLASS, ScrLibraryInstance);
     }
-    SetDebug(false);
+    SetPref(&ScrPrefs::Debug, 0);
     {
         BoxesShown boxes;
         TraceCapture traces;

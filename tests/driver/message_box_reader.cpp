@@ -1,4 +1,4 @@
-#include "tests/driver/message_boxes.h"
+#include "tests/driver/message_box_reader.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,4 +1,4 @@
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 
 #include <gtest/gtest.h>
 

@@ -9,7 +9,7 @@
 #include "library/install_check.h"
 #include "library/library.h"
 #include "monitor/monitor_resources.h"
-#include "tests/monitor/message_boxes.h"
+#include "tests/support/boxes_shown.h"
 
 namespace {
 
