@@ -4,6 +4,8 @@
 #pragma once
 #include <windows.h>
 
+#include <cstddef>
+
 constexpr int TextBufferSize = 100;
 using TextBuffer = char[TextBufferSize];
 
