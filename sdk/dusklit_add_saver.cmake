@@ -34,9 +34,19 @@ function(dusklit_add_saver name)
   # Rewritten only when it changes, so a new configure rebuilds nothing.
   file(WRITE "${resources}.new" "${script}")
   configure_file("${resources}.new" "${resources}" COPYONLY)
+  # The script is compiled again when any file it includes changes: the
+  # saver's own scripts, and the framework's scripts, ids and manifest.
+  set(depends ${own_scripts})
+  if(DUSKLIT_RESOURCE_DIR)
+    file(GLOB framework_resources "${DUSKLIT_RESOURCE_DIR}/*.rc" "${DUSKLIT_RESOURCE_DIR}/*.h"
+         "${DUSKLIT_RESOURCE_DIR}/*.manifest")
+    list(APPEND depends ${framework_resources})
+  endif()
   if(own_scripts)
     set_source_files_properties(${own_scripts} PROPERTIES HEADER_FILE_ONLY ON)
-    set_source_files_properties("${resources}" PROPERTIES OBJECT_DEPENDS "${own_scripts}")
+  endif()
+  if(depends)
+    set_source_files_properties("${resources}" PROPERTIES OBJECT_DEPENDS "${depends}")
   endif()
 
   add_executable(${name} WIN32 ${arg_UNPARSED_ARGUMENTS} "${resources}")
