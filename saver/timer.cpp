@@ -8,6 +8,7 @@
 #include "dusklit.h"
 #include "library/startup.h"
 #include "saver/debug_output.h"
+#include "saver/power_pace.h"
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
 #include "saver/tick_clock.h"
@@ -125,6 +126,18 @@ bool WaitForNextTick(ThreadData *data, DeadlineTimer &timer, double moment)
         if (QuietWaitEnds(data, deadlineTimer, rest < DropIntervalMs ? rest : DropIntervalMs))
             return false;
     }
+}
+
+// The machine's power as the system reports it; mains power when it
+// cannot tell. The fourth byte of the report is the battery saver's flag
+// (older headers call it Reserved1).
+PowerState CurrentPowerState()
+{
+    SYSTEM_POWER_STATUS status = {};
+    if (!GetSystemPowerStatus(&status))
+        return {false, false};
+    const auto *bytes = reinterpret_cast<const BYTE *>(&status);
+    return {status.ACLineStatus == 0, (bytes[3] & 1) != 0};
 }
 
 // The saver answered -1: noted under the lock before the window hears of
@@ -269,14 +282,15 @@ unsigned __stdcall TimerThreadProc(void *record)
         const double tickStart = TickClockMs();
         const LRESULT period = SendMessageA(data->hwnd, SCRM_INTERNAL, InternalTick, 0);
         const double tickEnd = TickClockMs();
-        if (period == 0)
-            continue;
         if (period == StopTicking) {
             PostHadEnough(data);
             hadEnough = true;
             continue;
         }
-        const double moment = tickEnd + TimerWaitAfterTick(tickStart, tickEnd, static_cast<DWORD>(period));
+        const DWORD paced = PacedPeriod(static_cast<DWORD>(period), CurrentPowerState());
+        if (paced == 0)
+            continue;
+        const double moment = tickEnd + TimerWaitAfterTick(tickStart, tickEnd, paced);
         if (WaitForNextTick(data, timer, moment - lateness.Lead()))
             lateness.Learn(TickClockMs() - moment);
     }

@@ -368,6 +368,15 @@ void ExpectIdentity(const std::string &path, const PeImage &image, const std::st
     EXPECT_EQ(VersionText(version, 0, version.size(), "ProductVersion"), DUSKLIT_VERSION_TEXT) << path;
 }
 
+// A saver never keeps the display or the system awake: no binary names
+// the calls that would, in its imports or for a lookup at run time.
+void ExpectNoWakeRequests(const std::string &path, const Bytes &bytes)
+{
+    const std::string text(bytes.begin(), bytes.end());
+    for (const char *call : {"SetThreadExecutionState", "PowerSetRequest", "PowerCreateRequest"})
+        EXPECT_EQ(text.find(call), std::string::npos) << path << " names " << call;
+}
+
 void CheckShipped(const char *joined, bool program)
 {
     const std::vector<std::string> paths = SplitPaths(joined);
@@ -375,6 +384,7 @@ void CheckShipped(const char *joined, bool program)
     for (const std::string &path : paths) {
         Bytes bytes;
         ASSERT_TRUE(ReadFile(path, bytes)) << path << " is not built";
+        ExpectNoWakeRequests(path, bytes);
         const PeImage image(std::move(bytes));
         ASSERT_TRUE(image.Valid()) << path << " is no PE image";
         // Every binary of a build is of its width: i386 (PE32) or x86-64 (PE32+).
