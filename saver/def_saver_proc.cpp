@@ -13,6 +13,7 @@
 #include "library/startup.h"
 #include "saver/create_params.h"
 #include "saver/debug_output.h"
+#include "saver/display_state.h"
 #include "saver/issued.h"
 #include "saver/lock_window.h"
 #include "saver/message_origin.h"
@@ -140,6 +141,23 @@ void StartRunState(HWND fullWindow)
     SaverRunState.fullWindow = fullWindow;
     SaverRunState.activeConfigAsked = false;
     AskFineTimerResolution();
+    WatchDisplayState(fullWindow);
+}
+
+// The display went dark or came back: the ticks rest or come again at
+// once. Nothing else changes, whoever sent it.
+void OnPowerBroadcast(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
+{
+    const DisplayNews news = ReadDisplayNews(wParam, lParam);
+    if (news == DisplayNews::None)
+        return;
+    NoteDisplay(news);
+    if (news == DisplayNews::Lit) {
+        Trace(w, "WM_POWERBROADCAST: the display is back, so ticking again");
+        WakeTimer(w.handle);
+    } else {
+        Trace(w, "WM_POWERBROADCAST: the display is dark, so no ticks until it is back");
+    }
 }
 
 LRESULT OnCreate(const SaverWindow &w, WPARAM wParam, LPARAM lParam)
@@ -178,8 +196,10 @@ void TidyUp(const SaverWindow &w)
     ScrStopTimer(w.handle);
     RemoveTimerProp(w.handle);
     NoteDestroy(w.handle, DestroyNote::TidiedUp);
-    if (w.handle == SaverRunState.fullWindow)
+    if (w.handle == SaverRunState.fullWindow) {
         GiveBackFineTimerResolution();
+        StopWatchingDisplayState();
+    }
     if (!(w.preview && (w.kind == SaverWindowKind::MonitorPreview || FullSaverRunning(w.handle)))) {
         Trace(w, "POSTQUITMESSAGE from WM_DESTROY!!");
         PostQuitMessage(2);
@@ -514,6 +534,10 @@ bool FullWindowMessage(const SaverWindow &w, UINT message, WPARAM wParam, LPARAM
     case WM_STYLECHANGING:
         if (w.lock)
             HoldStylesOnStyleChange(w.handle, wParam, lParam);
+        return false;
+    case WM_POWERBROADCAST:
+        if (w.lock)
+            OnPowerBroadcast(w, wParam, lParam);
         return false;
     case WM_KEYDOWN:
         OnKeyDown(w, wParam);

@@ -8,6 +8,7 @@
 #include "dusklit.h"
 #include "library/startup.h"
 #include "saver/debug_output.h"
+#include "saver/display_state.h"
 #include "saver/power_pace.h"
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
@@ -126,6 +127,29 @@ bool WaitForNextTick(ThreadData *data, DeadlineTimer &timer, double moment)
         if (QuietWaitEnds(data, deadlineTimer, rest < DropIntervalMs ? rest : DropIntervalMs))
             return false;
     }
+}
+
+// How often a preview that cannot be seen looks again whether it can.
+constexpr DWORD HiddenPreviewLookMs = 100;
+
+// A preview that it or an ancestor hides or minimises cannot be seen.
+bool CanBeSeen(HWND window)
+{
+    if (!IsWindowVisible(window))
+        return false;
+    for (HWND at = window; at; at = GetAncestor(at, GA_PARENT)) {
+        if (at == GetDesktopWindow())
+            break;
+        if (IsIconic(at))
+            return false;
+    }
+    return true;
+}
+
+// A preview's drawing that nobody would see; the debug window always ticks.
+bool HiddenPreview(const ThreadData *data)
+{
+    return IsPreviewKind(data->kind) && !CanBeSeen(data->hwnd);
 }
 
 // The machine's power as the system reports it; mains power when it
@@ -250,6 +274,12 @@ void RequestTimerStop(HWND window, ThreadData *data)
     SetTimerProp(window, nullptr);
 }
 
+void WakeTimer(HWND window)
+{
+    if (ThreadData *data = GetTimerProp(window))
+        SetEvent(data->wakeEvent);
+}
+
 bool TimerAskedToStop(ThreadData *data)
 {
     EnterCriticalSection(&data->lock);
@@ -274,9 +304,14 @@ unsigned __stdcall TimerThreadProc(void *record)
         DropThreadMessages();
         if (!StillRunning(data))
             break;
-        if (hadEnough) {
-            // The saver wants no more ticks: wait for the stop.
+        if (hadEnough || (data->kind == SaverWindowKind::FullScreen && DisplayIsDark())) {
+            // The saver wants no more ticks, or the display is dark: wait
+            // for the stop, or for the display to come back.
             WaitForNextTick(data, timer, NoDeadline);
+            continue;
+        }
+        if (HiddenPreview(data)) {
+            WaitForNextTick(data, timer, TickClockMs() + HiddenPreviewLookMs);
             continue;
         }
         const double tickStart = TickClockMs();
@@ -324,6 +359,7 @@ void WINAPI ScrStartTimer(HWND window)
     InitializeCriticalSection(&data->lock);
     data->wakeEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     data->hwnd = window;
+    data->kind = SaverWindowKindOf(window);
     data->running = TRUE;
     if (!data->wakeEvent || !LaunchTimerThread(data)) {
         // Nothing runs, so nothing must point at the record.

@@ -10,6 +10,8 @@
 #pragma once
 #include <windows.h>
 
+#include "saver/window_kinds.h"
+
 // One per timer thread. Allocated by ScrStartTimer; from then on it
 // belongs to the thread, which frees it when it ends. The window reaches
 // it through its timer property until it asks the thread to stop.
@@ -21,6 +23,8 @@ struct ThreadData {
     DWORD threadId;          // the thread's id
     HANDLE thread;           // also kept in the run's thread handle list
     BOOL hadEnough;          // the saver answered -1 and the thread posted SCRINTERNAL_HADENOUGH
+    SaverWindowKind kind;    // what the window is: the full-screen one rests while the display is dark,
+                             // a preview while it cannot be seen
 };
 
 // The window property holding a 4-byte local block with the window's
@@ -41,6 +45,10 @@ bool HasTimerProp(HWND window);
 // record, and forgets the record. After this the window never touches the
 // record again.
 void RequestTimerStop(HWND window, ThreadData *data);
+
+// Cuts the window's current wait short, so its next tick comes at once
+// (the display came back). Nothing for a window without a timer.
+void WakeTimer(HWND window);
 
 // Whether the thread itself asked to stop (it posts SCRINTERNAL_HADENOUGH
 // only after noting so): a had-enough that anyone else posted is not.

@@ -277,6 +277,63 @@ TEST_F(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
     DestroyWindow(plain);
 }
 
+// A display-state report as the system hands it over: the setting, the
+// data's length and the state (0 off, 1 on, 2 dimmed).
+struct DisplayReport {
+    GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+    DWORD length = sizeof(DWORD);
+    DWORD state = 1;
+};
+constexpr WPARAM PowerSettingChange = 0x8013;
+
+// Nobody sees the drawing on a dark display: the ticks rest, and the next
+// comes at once when it is back. The report is read only from this
+// process's memory, and a forged "off" stops nothing but the drawing.
+TEST_F(Timer, TicksRestWhileTheDisplayIsDark)
+{
+    ASSERT_TRUE(StartTicking(200));
+    DisplayReport report;
+    for (LPARAM bogus : {LPARAM(0), LPARAM(0x10), ~LPARAM(0) - 8})
+        SendMessageA(Saver(), WM_POWERBROADCAST, PowerSettingChange, bogus);
+    ASSERT_TRUE(ticking_.WaitForTicks(3, 2000)) << "bogus reports stop nothing";
+    for (DWORD dark : {DWORD(0), DWORD(2)}) {
+        report.state = dark;
+        SendMessageA(Saver(), WM_POWERBROADCAST, PowerSettingChange, reinterpret_cast<LPARAM>(&report));
+        Pump(250); // a tick under way may still come
+        const std::size_t resting = ticking_.starts.size();
+        Pump(driver::Limit(600));
+        EXPECT_EQ(ticking_.starts.size(), resting) << "state " << dark;
+        report.state = 1;
+        const double back = NowMs();
+        SendMessageA(Saver(), WM_POWERBROADCAST, PowerSettingChange, reinterpret_cast<LPARAM>(&report));
+        ASSERT_TRUE(ticking_.WaitForTicks(resting + 1, 2000));
+        EXPECT_LE(ticking_.starts.back() - back, driver::Limit(50)) << "state " << dark;
+    }
+    report.state = 0;
+    SendMessageA(Saver(), WM_POWERBROADCAST, PowerSettingChange, reinterpret_cast<LPARAM>(&report));
+    EXPECT_TRUE(saver_->ClosesAfter(WM_KEYDOWN, 'A', 1)) << "input still closes the saver";
+}
+
+// A preview that cannot be seen, hidden or minimised, rests until it can.
+TEST_F(Timer, AHiddenPreviewRests)
+{
+    HWND host = CreateWindowExA(0, "Static", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 160, 120, nullptr,
+                                nullptr, nullptr, nullptr);
+    ticking_.period = 40;
+    TestSaver preview(ticking_.Hook(), host);
+    ASSERT_TRUE(ticking_.WaitForTicks(1, 10000));
+    for (int hide : {SW_HIDE, SW_MINIMIZE}) {
+        ShowWindow(host, hide);
+        Pump(150);
+        const std::size_t resting = ticking_.starts.size();
+        Pump(driver::Limit(400));
+        EXPECT_EQ(ticking_.starts.size(), resting) << "show command " << hide;
+        ShowWindow(host, SW_RESTORE);
+        EXPECT_TRUE(ticking_.WaitForTicks(resting + 1, 2000)) << "show command " << hide;
+    }
+    DestroyWindow(host);
+}
+
 // The full-screen saver runs with a 1 ms timer resolution and gives it back
 // as it goes; a preview never asks for it.
 TEST(TimerResolution, OnlyTheFullScreenSaverAsksForAFineResolution)
