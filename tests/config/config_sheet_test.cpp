@@ -14,6 +14,7 @@
 #include "resource_ids.h"
 #include "saver/run_state.h"
 #include "tests/config/sheet_harness.h"
+#include "tests/config/test_saver_ids.h"
 #include "tests/support/layout_check.h"
 #include "tests/support/message_box_watch.h"
 #include "tests/support/trace_capture.h"
@@ -59,6 +60,8 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
         int pages = 0;
         bool onSaverPage = false, okHidden = false, okDisabled = false, cancelHidden = false,
              cancelDisabled = false, applyShown = true, sheetOkShown = false;
+        std::string caption;
+        std::wstring label;
     } seen;
     ShownDialogs shown;
     INT_PTR result = RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
@@ -78,6 +81,10 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
         seen.cancelDisabled = !IsWindowEnabled(GetDlgItem(page, IDCANCEL));
         seen.applyShown = IsWindowVisible(GetDlgItem(sheet, ApplyButtonId)) != 0;
         seen.sheetOkShown = IsWindowVisible(GetDlgItem(sheet, IDOK)) && IsWindowVisible(GetDlgItem(sheet, IDCANCEL));
+        seen.caption = WindowText(page);
+        wchar_t text[64] = L"";
+        GetWindowTextW(GetDlgItem(page, IDC_TEST_LABEL), text, 64);
+        seen.label = text;
         RequestPageChange(page, 0, TagLive);
         user.Press(sheet, IDCANCEL);
     });
@@ -95,6 +102,11 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
 
     EXPECT_EQ(seen.pages, 2);
     EXPECT_TRUE(seen.onSaverPage);
+    // UTF-8 is the code page under the programs' manifest, and the page's
+    // Cyrillic and CJK reach the screen whole.
+    EXPECT_EQ(GetACP(), UINT(CP_UTF8));
+    EXPECT_EQ(seen.caption, TEST_SAVER_PAGE_CAPTION);
+    EXPECT_EQ(seen.label, L"Настройки заставки 設定");
     EXPECT_TRUE(seen.okHidden && seen.okDisabled);
     EXPECT_TRUE(seen.cancelHidden && seen.cancelDisabled);
     EXPECT_FALSE(seen.applyShown);

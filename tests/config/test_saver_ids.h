@@ -8,8 +8,11 @@
 #define IDC_TEST_EMPTY_MONITOR   2102 /* gets a screen window but no preview */
 #define IDC_TEST_LABEL           2103
 
-#define TEST_SAVER_PAGE_CAPTION  "Test Saver"
-#define TEST_SAVER_ABOUT_CAPTION "About Test Saver"
-#define TEST_SAVER_ABOUT_GROUP   "Test Saver"
+/* In Cyrillic and CJK, written in UTF-8 (test_saver.rc says so to the
+ * resource compiler), so the tests see every language reach the screen. */
+#define TEST_SAVER_PAGE_CAPTION  "Тест 測試"
+#define TEST_SAVER_PAGE_LABEL    "Настройки заставки 設定"
+#define TEST_SAVER_ABOUT_CAPTION "О заставке 關於"
+#define TEST_SAVER_ABOUT_GROUP   "Звёзды 星空"
 
 #endif
