@@ -6,6 +6,7 @@
 #include "dusklit.h"
 #include "library/startup.h"
 #include "saver/debug_output.h"
+#include "saver/host_dpi_context.h"
 #include "saver/run_state.h"
 
 namespace {
@@ -57,5 +58,6 @@ HWND WINAPI CreatePreview(HWND window)
     // nothing to create the preview with.
     if (!HookTable.CreatePreviewWindow)
         return nullptr;
+    HostDpiContext hostContext(target);
     return HookTable.CreatePreviewWindow(target, TRUE);
 }

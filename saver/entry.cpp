@@ -10,6 +10,7 @@
 #include "saver/command_line.h"
 #include "saver/debug_output.h"
 #include "saver/def_saver_proc.h"
+#include "saver/host_dpi_context.h"
 #include "saver/message_origin.h"
 #include "saver/password.h"
 #include "saver/prefs.h"
@@ -129,7 +130,11 @@ int RunSaver()
 
 int RunPreview(HWND parent)
 {
-    HWND window = HookTable.CreatePreviewWindow(parent, FALSE);
+    HWND window = nullptr;
+    {
+        HostDpiContext hostContext(parent);
+        window = HookTable.CreatePreviewWindow(parent, FALSE);
+    }
     if (!window)
         return 2;
     return RunMessageLoop();

@@ -12,12 +12,14 @@
 #include "dusklit.h"
 #include "library/library.h"
 #include "monitor/monitor_resources.h"
+#include "saver/host_dpi_context.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "saver/timer.h"
 #include "tests/support/boxes_shown.h"
 #include "tests/support/message_pump.h"
 #include "tests/support/process_windows.h"
+#include "tests/support/thread_awareness.h"
 
 namespace {
 
@@ -237,6 +239,35 @@ TEST(PreviewTargets, PreviewMonitorTakesItInsideItsScreen)
     DestroyWindow(monitor);
     EXPECT_FALSE(Drain().quit);
     EXPECT_FALSE(IsWindow(preview));
+}
+
+// Made in the screen window's DPI awareness, as the callback entry's hook
+// sees (a window procedure runs in its window's own); then the thread has
+// its own back.
+int AwarenessAtCreation = -1;
+HWND CALLBACK NotingCreateHook(int, CREATESTRUCTA *create)
+{
+    AwarenessAtCreation = ThreadDpiAwareness();
+    delete static_cast<SaverCreateParams *>(create->lpCreateParams);
+    return nullptr;
+}
+
+TEST(PreviewTargets, PreviewIsMadeInItsHostsDpiAwareness)
+{
+    HookTable.CreatePreviewWindow = CallbackCreatePreview;
+    EntryArgs.CreateWindowHook = NotingCreateHook;
+    const int own = ThreadDpiAwareness();
+    HWND monitor = MakeMonitor(Parent, ChildVisible | MS_PREVIEW);
+    for (int said : {1, 0}) { // system aware, unaware
+        SaidHostAwareness = said ? DPI_AWARENESS_CONTEXT_SYSTEM_AWARE : DPI_AWARENESS_CONTEXT_UNAWARE;
+        EXPECT_EQ(nullptr, CreatePreview(monitor));
+        EXPECT_EQ(said, AwarenessAtCreation);
+        EXPECT_EQ(own, ThreadDpiAwareness());
+    }
+    SaidHostAwareness = nullptr;
+    DestroyWindow(monitor);
+    HookTable.CreatePreviewWindow = OwnClassCreatePreview;
+    EntryArgs.CreateWindowHook = nullptr;
 }
 
 // A window of another class is the target itself; the preview covers its

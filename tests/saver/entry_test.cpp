@@ -14,12 +14,14 @@
 
 #include "dusklit.h"
 #include "saver/command_line.h"
+#include "saver/host_dpi_context.h"
 #include "saver/run_state.h"
 #include "saver/saver_windows.h"
 #include "tests/support/message_box_watch.h"
 #include "tests/support/prefs.h"
 #include "tests/support/preview_host.h"
 #include "tests/support/process_windows.h"
+#include "tests/support/thread_awareness.h"
 
 // Notes whether one watched block is freed. The framework frees creation
 // records with delete, so this sees it free one.
@@ -134,6 +136,7 @@ HWND CALLBACK RefusingCreateHook(int mode, CREATESTRUCTA *create)
     Report["hook_title"] = create->lpszName;
     Report["hook_size"] = std::to_string(create->cx) + "x" + std::to_string(create->cy);
     Report["hook_origin"] = std::to_string(create->x) + "," + std::to_string(create->y);
+    Report["hook_awareness"] = std::to_string(ThreadDpiAwareness());
     delete static_cast<SaverCreateParams *>(create->lpCreateParams);
     return nullptr;
 }
@@ -316,6 +319,21 @@ TEST(Entry, PreviewFillsTheNamedWindowInEveryForm)
         EXPECT_EQ(run.report["height"], Decimal(outer.bottom - outer.top)) << arguments;
         EXPECT_EQ(run.report["mode"], "2") << arguments;
     }
+}
+
+// Made in its host's DPI awareness, which Windows 10 1803 and later demand
+// of a child in a window that allows no mixed hosting.
+TEST(Entry, PreviewIsMadeInItsHostsDpiAwareness)
+{
+    PreviewHost parent;
+    const int own = ThreadDpiAwareness();
+    for (int said : {1, 0}) { // system aware, unaware
+        SaidHostAwareness = said ? DPI_AWARENESS_CONTEXT_SYSTEM_AWARE : DPI_AWARENESS_CONTEXT_UNAWARE;
+        ChildRun run = RunScenario("callback-refuses", "/p " + parent.Number());
+        EXPECT_EQ(run.report["hook_awareness"], std::to_string(said));
+        EXPECT_EQ(ThreadDpiAwareness(), own);
+    }
+    SaidHostAwareness = nullptr;
 }
 
 // A number names the same handle in a 32-bit and a 64-bit program: the
