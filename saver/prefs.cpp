@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "saver/utf8_cut.h"
+#include "saver/resource_texts.h"
 
 ScrPrefs CurrentPrefs = {};
 static bool DefaultsInstalled = false;
@@ -17,10 +17,7 @@ void CopyText(char (&to)[256], const char (&from)[256])
     std::size_t length = 0;
     while (length < sizeof from && from[length])
         ++length;
-    const std::size_t limit = sizeof to - 1;
-    std::size_t kept = length < limit ? length : limit;
-    if (length > limit && GetACP() == CP_UTF8)
-        kept = Utf8PrefixLength(from, length, limit);
+    const std::size_t kept = KeptLength(from, length, sizeof to - 1);
     std::memcpy(to, from, kept);
     to[kept] = '\0';
 }

@@ -24,13 +24,16 @@ bool LoadFrom(HINSTANCE module, UINT id, TextBuffer &text)
 
 } // namespace
 
+std::size_t KeptLength(const char *text, std::size_t length, std::size_t limit)
+{
+    if (length <= limit)
+        return length;
+    return GetACP() == CP_UTF8 ? Utf8PrefixLength(text, length, limit) : limit;
+}
+
 std::size_t CopyWholeCharacters(char *to, std::size_t size, const char *from)
 {
-    const std::size_t length = std::strlen(from);
-    const std::size_t limit = size - 1;
-    std::size_t kept = length < limit ? length : limit;
-    if (length > limit && GetACP() == CP_UTF8)
-        kept = Utf8PrefixLength(from, length, limit);
+    const std::size_t kept = KeptLength(from, std::strlen(from), size - 1);
     std::memcpy(to, from, kept);
     to[kept] = '\0';
     return kept;

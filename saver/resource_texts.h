@@ -14,6 +14,10 @@ bool LoadLibraryText(UINT id, TextBuffer &text);
 // From the saver's module first, then the library's.
 bool LoadSaverText(UINT id, TextBuffer &text);
 
+// How many of the first length bytes of text to keep within limit bytes:
+// all that fit, and where the process's code page is UTF-8 only whole
+// characters.
+std::size_t KeptLength(const char *text, std::size_t length, std::size_t limit);
 // Copies from into to (size bytes, size > 0), cut to size - 1 bytes and
 // terminated; where the process's code page is UTF-8 the cut falls
 // between whole characters. The bytes copied.

@@ -30,6 +30,7 @@
 #include "tests/driver/program_driver.h"
 #include "tests/program/brix_steps.h"
 #include "tests/support/clock.h"
+#include "tests/support/display_report.h"
 #include "tests/support/message_pump.h"
 
 namespace {
@@ -290,16 +291,6 @@ void TimeMouseClose(driver::ProgramDriver &program, HWND window, CloseTimes &tim
     times.processEnd.push_back(1000 * (end - start));
 }
 
-// The processor time a thread has used, user and kernel, in ms.
-double ThreadCpuMs(HANDLE thread)
-{
-    FILETIME created, ended, kernel, user;
-    if (!GetThreadTimes(thread, &created, &ended, &kernel, &user))
-        return 0;
-    const auto ticks = [](const FILETIME &t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
-}
-
 // The processor time of a saver that draws for 2 ms on each 40 ms tick,
 // as the example saver does about, over 10 s with the display reported
 // off, beside the same with it on: its window's thread and its timer
@@ -318,23 +309,19 @@ void MeasureDarkDisplay(HWND saver)
         std::printf("the saver with the display off: its timer thread could not be reached\n");
         return;
     }
-    struct {
-        GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-        DWORD length = sizeof(DWORD);
-        DWORD state = 1;
-    } report;
+    DisplayReport report;
     const auto phase = [&](DWORD state) {
         report.state = state;
-        SendMessageA(saver, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&report));
+        SendMessageA(saver, WM_POWERBROADCAST, PowerSettingChange, reinterpret_cast<LPARAM>(&report));
         PumpFor(0.3);
-        const double start = ThreadCpuMs(GetCurrentThread()) + ThreadCpuMs(thread);
+        const double start = ThreadCpuSeconds(GetCurrentThread()) + ThreadCpuSeconds(thread);
         PumpFor(PhaseSeconds);
-        return ThreadCpuMs(GetCurrentThread()) + ThreadCpuMs(thread) - start;
+        return 1000 * (ThreadCpuSeconds(GetCurrentThread()) + ThreadCpuSeconds(thread) - start);
     };
     const double lit = phase(1);
     const double dark = phase(0);
     report.state = 1;
-    SendMessageA(saver, WM_POWERBROADCAST, 0x8013, reinterpret_cast<LPARAM>(&report));
+    SendMessageA(saver, WM_POWERBROADCAST, PowerSettingChange, reinterpret_cast<LPARAM>(&report));
     ScrStopTimer(saver);
     CloseHandle(thread);
     SaverDrawMs = 0;

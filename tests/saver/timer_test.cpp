@@ -18,6 +18,7 @@
 #include "tests/driver/program_driver.h"
 #include "tests/saver/saver_harness.h"
 #include "tests/support/clock.h"
+#include "tests/support/display_report.h"
 #include "tests/support/trace_capture.h"
 
 using namespace harness;
@@ -276,15 +277,6 @@ TEST_F(Timer, StopAndStartOnWindowsThatCannotHaveATimer)
     ScrStopTimer(plain);
     DestroyWindow(plain);
 }
-
-// A display-state report as the system hands it over: the setting, the
-// data's length and the state (0 off, 1 on, 2 dimmed).
-struct DisplayReport {
-    GUID setting = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
-    DWORD length = sizeof(DWORD);
-    DWORD state = 1;
-};
-constexpr WPARAM PowerSettingChange = 0x8013;
 
 // Nobody sees the drawing on a dark display: the ticks rest, and the next
 // comes at once when it is back. The report is read only from this
