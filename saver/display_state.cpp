@@ -5,6 +5,7 @@
 
 #include "saver/debug_output.h"
 #include "saver/issued.h"
+#include "saver/system_components.h"
 
 namespace {
 
@@ -24,11 +25,6 @@ using UnregisterProc = BOOL(WINAPI *)(HANDLE notification);
 std::atomic<bool> Dark{false};
 HANDLE Registration = nullptr;
 
-FARPROC User32Entry(const char *name)
-{
-    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
-}
-
 // The report's head: which setting, and how many bytes of data follow.
 struct ReportHead {
     GUID setting;
@@ -40,8 +36,7 @@ struct ReportHead {
 void WatchDisplayState(HWND fullWindow)
 {
     StopWatchingDisplayState();
-    auto registerFor = reinterpret_cast<RegisterProc>(
-        reinterpret_cast<void *>(User32Entry("RegisterPowerSettingNotification")));
+    auto registerFor = SystemEntry<RegisterProc>("user32.dll", "RegisterPowerSettingNotification");
     if (!registerFor)
         return;
     Registration = registerFor(fullWindow, &ConsoleDisplayState, NotifyWindowHandle);
@@ -56,8 +51,7 @@ void StopWatchingDisplayState()
     Dark = false;
     if (!Registration)
         return;
-    auto unregister = reinterpret_cast<UnregisterProc>(
-        reinterpret_cast<void *>(User32Entry("UnregisterPowerSettingNotification")));
+    auto unregister = SystemEntry<UnregisterProc>("user32.dll", "UnregisterPowerSettingNotification");
     if (unregister)
         unregister(Registration);
     Registration = nullptr;

@@ -1,5 +1,7 @@
 #include "saver/host_dpi_context.h"
 
+#include "saver/system_components.h"
+
 // Both calls came with Windows 10 1607, so they are looked up where they
 // are needed; the framework still runs on systems without them.
 
@@ -8,21 +10,14 @@ namespace {
 using WindowAwarenessCall = DPI_AWARENESS_CONTEXT(WINAPI *)(HWND);
 using ThreadAwarenessCall = DPI_AWARENESS_CONTEXT(WINAPI *)(DPI_AWARENESS_CONTEXT);
 
-template <typename Call>
-Call User32Call(const char *name)
-{
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    return user32 ? reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(user32, name))) : nullptr;
-}
-
 } // namespace
 
 DPI_AWARENESS_CONTEXT SaidHostAwareness = nullptr;
 
 HostDpiContext::HostDpiContext(HWND host)
 {
-    const auto readHost = User32Call<WindowAwarenessCall>("GetWindowDpiAwarenessContext");
-    const auto setThread = User32Call<ThreadAwarenessCall>("SetThreadDpiAwarenessContext");
+    const auto readHost = SystemEntry<WindowAwarenessCall>("user32.dll", "GetWindowDpiAwarenessContext");
+    const auto setThread = SystemEntry<ThreadAwarenessCall>("user32.dll", "SetThreadDpiAwarenessContext");
     if (!readHost || !setThread || !IsWindow(host))
         return; // a handle that names no window has no awareness to take
     DPI_AWARENESS_CONTEXT hostContext = SaidHostAwareness ? SaidHostAwareness : readHost(host);
@@ -34,6 +29,6 @@ HostDpiContext::~HostDpiContext()
 {
     if (!previous_)
         return;
-    if (const auto setThread = User32Call<ThreadAwarenessCall>("SetThreadDpiAwarenessContext"))
+    if (const auto setThread = SystemEntry<ThreadAwarenessCall>("user32.dll", "SetThreadDpiAwarenessContext"))
         setThread(previous_);
 }

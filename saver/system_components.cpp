@@ -55,11 +55,7 @@ void DropCurrentDirectoryFromDllSearch()
     // The program's directory, the system directory and directories added
     // on purpose: never the current directory, nor PATH.
     const DWORD searchDefaultDirectories = 0x1000; // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    if (!kernel)
-        return;
-    auto setDllDirectory = reinterpret_cast<SetDllDirectoryProc>(
-        reinterpret_cast<void *>(GetProcAddress(kernel, "SetDllDirectoryA")));
+    auto setDllDirectory = SystemEntry<SetDllDirectoryProc>("kernel32.dll", "SetDllDirectoryA");
     // An empty directory, not null: null would put the current directory
     // back.
     if (setDllDirectory)
@@ -67,8 +63,8 @@ void DropCurrentDirectoryFromDllSearch()
     // Where the loader has default directories, they say the same more
     // firmly: some loaders (Wine's) take the empty directory for none and
     // keep searching the current one.
-    auto setDefaultDirectories = reinterpret_cast<SetDefaultDllDirectoriesProc>(
-        reinterpret_cast<void *>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    auto setDefaultDirectories =
+        SystemEntry<SetDefaultDllDirectoriesProc>("kernel32.dll", "SetDefaultDllDirectories");
     if (setDefaultDirectories)
         setDefaultDirectories(searchDefaultDirectories);
     ScrTrace("Dusklit: libraries are no longer looked for in the current directory");

@@ -16,6 +16,21 @@ bool SystemComponentPath(const char *fileName, char (&path)[MAX_PATH]);
 // library cannot be loaded, so callers treat it as a missing component.
 HMODULE LoadSystemComponent(const char *fileName);
 
+// An entry of a module already loaded (null when either is missing), for
+// calls that newer systems have and older ones lack: looked up at run
+// time, so the program still starts without them. Call is the entry's
+// function pointer type.
+template <typename Call>
+Call LoadedEntry(HMODULE module, const char *name)
+{
+    return module ? reinterpret_cast<Call>(reinterpret_cast<void *>(GetProcAddress(module, name))) : nullptr;
+}
+template <typename Call>
+Call SystemEntry(const char *moduleName, const char *name)
+{
+    return LoadedEntry<Call>(GetModuleHandleA(moduleName), name);
+}
+
 // Takes the current directory out of the process's DLL search, where the
 // system offers that (SetDllDirectoryA, and SetDefaultDllDirectories where
 // there are default directories; both looked up at run time so the program

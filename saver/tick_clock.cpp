@@ -30,7 +30,7 @@ HMODULE Winmm = nullptr; // held while the fine resolution is in force
 
 TimePeriodProc WinmmEntry(const char *name)
 {
-    return reinterpret_cast<TimePeriodProc>(reinterpret_cast<void *>(GetProcAddress(Winmm, name)));
+    return LoadedEntry<TimePeriodProc>(Winmm, name);
 }
 
 } // namespace
@@ -64,8 +64,7 @@ void TickLateness::Learn(double late)
 DeadlineTimer::DeadlineTimer()
 {
     // Looked up at run time: the program still starts where the call is missing.
-    auto create = reinterpret_cast<CreateTimerExProc>(
-        reinterpret_cast<void *>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateWaitableTimerExW")));
+    auto create = SystemEntry<CreateTimerExProc>("kernel32.dll", "CreateWaitableTimerExW");
     if (create)
         timer_ = create(nullptr, nullptr, HighResolutionTimer, TIMER_MODIFY_STATE | SYNCHRONIZE);
 }
