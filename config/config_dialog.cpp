@@ -18,6 +18,8 @@
 #include "saver/run_state.h"
 #include "saver/resource_texts.h"
 
+#include <vector>
+
 namespace {
 
 constexpr DWORD SheetFlags = PSH_PROPSHEETPAGE | PSH_USEHICON | PSH_NOAPPLYNOW | PSH_USECALLBACK;
@@ -60,17 +62,6 @@ HICON LoadSmallIcon()
     });
 }
 
-void FillGeneralPage(PROPSHEETPAGEA_V1 &page, GeneralDialog &settings)
-{
-    page = PROPSHEETPAGEA_V1();
-    page.dwSize = PageRecordSize;
-    page.dwFlags = 0;
-    page.hInstance = ScrLibraryInstance;
-    page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
-    page.pfnDlgProc = GeneralDlgProc;
-    page.lParam = reinterpret_cast<LPARAM>(&settings);
-}
-
 void FillSheetHeader(PROPSHEETHEADERA &header, HWND host, HICON icon, const char *caption, SheetPages &pages)
 {
     header = PROPSHEETHEADERA();
@@ -110,7 +101,8 @@ INT_PTR RunSheet(HWND host)
     GeneralDialog settings; // reads the registry
     IssuedScope issuedSettings(&settings, Issued::GeneralSettings);
     SheetPages pages = {};
-    FillGeneralPage(pages[0], settings);
+    std::vector<unsigned char> generalTemplate; // lives as long as the sheet
+    FillGeneralPage(pages[0], &settings, host, generalTemplate);
     PROPSHEETHEADERA header;
     FillSheetHeader(header, host, smallIcon ? smallIcon : largeIcon, caption, pages);
 

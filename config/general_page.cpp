@@ -7,9 +7,12 @@
 #include <initializer_list>
 
 #include "config/configuration_guard.h"
+#include "config/config_host.h"
 #include "config/context_help.h"
+#include "config/dialog_font.h"
 #include "config/general_logic.h"
 #include "config/general_dialog.h"
+#include "library/module.h"
 #include "monitor/monitor_resources.h"
 #include "monitor/corner_style.h"
 #include "resource_ids.h"
@@ -432,3 +435,46 @@ void ControlChanged(GeneralDialog *settings, HWND page)
     settings->WriteRegistry();
     settings->NotifyChanges(page, 0);
 }
+
+namespace {
+
+// The General page's template names "MS Sans Serif", a face of bitmaps
+// that grows only in steps: at 192 DPI its texts and the page grow by about
+// half, while the monitor picture doubles and would reach into them. Where
+// the picture is drawn at more than its own size, the page is made from a
+// copy naming "MS Shell Dlg", the system's dialog face, which grows exactly
+// with the display (its TrueType twin on Windows), so texts and picture
+// keep their proportion. Elsewhere, and if the template cannot be read,
+// the page is made from the template as it stands.
+std::vector<unsigned char> GrowingGeneralTemplate(HWND host)
+{
+    if (PictureScaleOf(host) < 2)
+        return {};
+    HRSRC found = FindResourceA(ScrLibraryInstance, MAKEINTRESOURCEA(IDD_GENERAL_PAGE), RT_DIALOG);
+    HGLOBAL loaded = found ? LoadResource(ScrLibraryInstance, found) : nullptr;
+    const void *bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes)
+        return {};
+    return WithFontFace(static_cast<const unsigned char *>(bytes), SizeofResource(ScrLibraryInstance, found),
+                        u"MS Shell Dlg");
+}
+
+} // namespace
+
+void FillGeneralPage(PROPSHEETPAGEA_V1 &page, GeneralDialog *settings, HWND host,
+                     std::vector<unsigned char> &templateCopy)
+{
+    templateCopy = GrowingGeneralTemplate(host);
+    page = PROPSHEETPAGEA_V1();
+    page.dwSize = PageRecordSize;
+    page.dwFlags = 0;
+    page.hInstance = ScrLibraryInstance;
+    page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
+    if (!templateCopy.empty()) {
+        page.dwFlags = PSP_DLGINDIRECT;
+        page.pResource = reinterpret_cast<LPCDLGTEMPLATE>(templateCopy.data());
+    }
+    page.pfnDlgProc = GeneralDlgProc;
+    page.lParam = reinterpret_cast<LPARAM>(settings);
+}
+

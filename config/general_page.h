@@ -5,8 +5,18 @@
 // values the saved ones and Cancel brings the saved ones back.
 #pragma once
 #include <windows.h>
+#include <prsht.h>
+
+#include <vector>
 
 class GeneralDialog;
+
+// The page's record for a property sheet, editing settings (lParam). Where
+// the monitor picture is drawn larger than its pixels, the page is made
+// from a copy of its template kept in templateCopy, which must live as long
+// as the sheet.
+void FillGeneralPage(PROPSHEETPAGEA_V1 &page, GeneralDialog *settings, HWND host,
+                     std::vector<unsigned char> &templateCopy);
 
 INT_PTR CALLBACK GeneralDlgProc(HWND page, UINT message, WPARAM wParam, LPARAM lParam);
 

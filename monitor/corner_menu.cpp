@@ -19,11 +19,12 @@ std::uint32_t StyleOf(HWND control)
     return static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE));
 }
 
-int CornerAt(int x, int y)
+int CornerAt(HWND control, int x, int y)
 {
+    const int scale = PictureScaleOf(control);
     MonitorRect squares[CornerCount];
     for (int corner = 0; corner < CornerCount; ++corner) {
-        const RECT &square = CornerSquares[corner];
+        const RECT square = ScaledPictureRect(CornerSquares[corner], scale);
         squares[corner] = {square.left, square.top, square.right, square.bottom};
     }
     return HitCornerSquare(squares, x, y);
@@ -56,7 +57,7 @@ void NotifyParent(HWND control)
 
 void OpenCornerMenuAt(HWND control, int x, int y)
 {
-    const int corner = CornerAt(x, y);
+    const int corner = CornerAt(control, x, y);
     if (corner < 0)
         return;
     HMENU menu = CornerMenus[corner];

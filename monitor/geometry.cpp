@@ -95,3 +95,20 @@ MonitorPoint PlaceAboutCentre(MonitorPoint centre, int width, int height)
     return {Wrap(static_cast<std::int64_t>(centre.x) - width / 2),
             Wrap(static_cast<std::int64_t>(centre.y) - height / 2)};
 }
+
+int PictureScaleForDpi(int dpi)
+{
+    constexpr int BaseDpi = 96;
+    constexpr int LargestScale = 5;
+    if (dpi < 2 * BaseDpi)
+        return 1;
+    return dpi / BaseDpi < LargestScale ? dpi / BaseDpi : LargestScale;
+}
+
+MonitorRect ScaleRect(const MonitorRect &rect, int scale)
+{
+    // The corners come from a text any resource editor can change: the
+    // products keep their low 32 bits, as numbers too long for it do.
+    const std::int64_t by = scale;
+    return {Wrap(rect.left * by), Wrap(rect.top * by), Wrap(rect.right * by), Wrap(rect.bottom * by)};
+}

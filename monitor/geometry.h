@@ -64,3 +64,14 @@ MonitorPoint RectCentre(const MonitorRect &rect);
 // halves of the size rounded toward zero), so that a rectangle of any size
 // can be replaced by one of the picture's size in the same place.
 MonitorPoint PlaceAboutCentre(MonitorPoint centre, int width, int height);
+
+// The whole multiple that the picture, its marks, squares and screen are
+// drawn at on a display of `dpi` dots per inch. Its 16-colour art has
+// one-pixel edges that any fraction would smear (144 DPI is 150 %), so it
+// stays at 1 below 192 and takes the largest whole multiple of 96 above:
+// 2 at 192, 3 at 288, and at most 5, the platform's largest scale (480 DPI).
+int PictureScaleForDpi(int dpi);
+
+// A rectangle of the picture at `scale` times its size and its distance
+// from the picture's top-left corner.
+MonitorRect ScaleRect(const MonitorRect &rect, int scale);

@@ -26,23 +26,25 @@ const char ScreenWindowTitle[] = "Monitor window";
 
 // A dialog template places the control with a size in dialog units; the
 // picture has a size in pixels. The control keeps the template's centre
-// and takes the picture's size.
+// and takes the picture's size at its scale.
 //
-// At every DPI the picture keeps its size in pixels, centred there, rather
-// than growing with the dialog. Its bitmaps are 16-colour pixel art with
-// one-pixel edges that any scale but a whole multiple would smear or step
-// unevenly (144 DPI is 150 %); the corner squares, the screen area and a
-// preview's window inside it are pixel rectangles that clicks and savers
-// rely on, and stay exactly where they are; and since the dialog grows
-// with the DPI while the picture does not, the picture never reaches into
-// the texts around it at a higher DPI than 96.
+// The picture grows only by whole multiples, from 192 DPI on: its bitmaps
+// are 16-colour pixel art with one-pixel edges that any other scale would
+// smear or step unevenly (144 DPI is 150 %). Below 192 it keeps its size in
+// pixels, and the corner squares, the screen area and a preview's window
+// inside it stay exactly where clicks and savers have always found them;
+// from 192 on, all of them grow alike, so the picture keeps its proportion
+// to the texts that grew around it.
 void FitToPicture(HWND control)
 {
     RECT bounds;
     if (!GetWindowRect(control, &bounds))
         return;
+    const int scale = PictureScaleOf(control);
+    const int width = PictureSize.cx * scale;
+    const int height = PictureSize.cy * scale;
     const MonitorRect rect = {bounds.left, bounds.top, bounds.right, bounds.bottom};
-    if (HasSize(rect, PictureSize.cx, PictureSize.cy))
+    if (HasSize(rect, width, height))
         return;
     const MonitorPoint centre = RectCentre(rect);
     POINT at = {centre.x, centre.y};
@@ -50,8 +52,8 @@ void FitToPicture(HWND control)
     // (whose GetParent is its owner, if any) stays in screen coordinates.
     if (GetWindowLongA(control, GWL_STYLE) & WS_CHILD)
         ScreenToClient(GetParent(control), &at);
-    const MonitorPoint topLeft = PlaceAboutCentre({at.x, at.y}, PictureSize.cx, PictureSize.cy);
-    MoveWindow(control, topLeft.x, topLeft.y, PictureSize.cx, PictureSize.cy, FALSE);
+    const MonitorPoint topLeft = PlaceAboutCentre({at.x, at.y}, width, height);
+    MoveWindow(control, topLeft.x, topLeft.y, width, height, FALSE);
 }
 
 // The window a preview goes into lies exactly over the picture's screen
@@ -59,11 +61,25 @@ void FitToPicture(HWND control)
 void CreateScreenWindow(HWND control)
 {
     const LONG id = GetWindowLongA(control, GWL_ID);
-    CreateWindowExA(0, DUSKLIT_MONITOR_WINDOW_CLASS, ScreenWindowTitle, WS_CHILD | WS_VISIBLE,
-                    ScreenArea.left, ScreenArea.top, ScreenArea.right - ScreenArea.left,
-                    ScreenArea.bottom - ScreenArea.top, control,
-                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ScrLibraryInstance,
-                    nullptr);
+    const RECT area = ScaledPictureRect(ScreenArea, PictureScaleOf(control));
+    CreateWindowExA(0, DUSKLIT_MONITOR_WINDOW_CLASS, ScreenWindowTitle, WS_CHILD | WS_VISIBLE, area.left,
+                    area.top, area.right - area.left, area.bottom - area.top, control,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), ScrLibraryInstance, nullptr);
+}
+
+// After a move to a monitor of another DPI the screen window, and the
+// preview that fills it, follow the picture's new scale.
+void FitScreenWindow(HWND control)
+{
+    HWND screen = GetWindow(control, GW_CHILD);
+    if (!screen)
+        return;
+    const RECT area = ScaledPictureRect(ScreenArea, PictureScaleOf(control));
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    MoveWindow(screen, area.left, area.top, width, height, TRUE);
+    if (HWND preview = GetWindow(screen, GW_CHILD))
+        MoveWindow(preview, 0, 0, width, height, TRUE);
 }
 
 // Any program can send the control another WM_CREATE later: it gets no
@@ -112,8 +128,9 @@ LRESULT CALLBACK MonitorControlProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_DPICHANGED_AFTERPARENT:
         // A per-monitor aware dialog that moves to a monitor of another DPI
         // has just rescaled its controls, this one among them: it takes
-        // the picture's size again about its new centre.
+        // the picture's size at the new scale about its new centre.
         FitToPicture(window);
+        FitScreenWindow(window);
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);

@@ -37,29 +37,40 @@ struct SourceDC {
     }
 };
 
+// Copies a width x height part of the source, from (sx, sy), to (x, y) of
+// the back bitmap at `scale` times its size. Whole multiples copy each
+// pixel into a square of pixels, so the art stays sharp.
+void CopyScaled(HDC back, int x, int y, HDC source, int sx, int sy, int width, int height, int scale,
+                DWORD operation)
+{
+    if (scale == 1)
+        BitBlt(back, x, y, width, height, source, sx, sy, operation);
+    else
+        StretchBlt(back, x, y, width * scale, height * scale, source, sx, sy, width, height, operation);
+}
+
 // Where the mask (the right half) is white the background stays, and the
 // picture (the left half) is black there, so XOR leaves it alone; where
 // the mask is black only the picture remains.
-void DrawPicture(HDC back, SourceDC &source)
+void DrawPicture(HDC back, SourceDC &source, int scale)
 {
     const int width = PictureSize.cx;
     const int height = PictureSize.cy;
     if (!source.Show(MonitorPicture))
         return;
-    BitBlt(back, 0, 0, width, height, source.dc, width, 0, SRCAND);
-    BitBlt(back, 0, 0, width, height, source.dc, 0, 0, SRCINVERT);
+    CopyScaled(back, 0, 0, source.dc, width, 0, width, height, scale, SRCAND);
+    CopyScaled(back, 0, 0, source.dc, 0, 0, width, height, scale, SRCINVERT);
 }
 
-void DrawCornerMarks(HDC back, SourceDC &source, std::uint32_t style)
+void DrawCornerMarks(HDC back, SourceDC &source, std::uint32_t style, int scale)
 {
     CornerAction actions[CornerCount];
     DecodeCorners(style, actions);
     for (int corner = 0; corner < CornerCount; ++corner) {
         if (!source.Show(CornerMarks[actions[corner]]))
             continue;
-        const RECT &square = CornerSquares[corner];
-        BitBlt(back, square.left, square.top, MarkSize.cx, MarkSize.cy, source.dc, 0, 0,
-               SRCCOPY);
+        const RECT square = ScaledPictureRect(CornerSquares[corner], scale);
+        CopyScaled(back, square.left, square.top, source.dc, 0, 0, MarkSize.cx, MarkSize.cy, scale, SRCCOPY);
     }
 }
 
@@ -67,8 +78,9 @@ void DrawCornerMarks(HDC back, SourceDC &source, std::uint32_t style)
 // leaves the control unpainted this time; whatever was made is freed.
 void DrawThroughBackBuffer(HWND control, HDC screen)
 {
-    const int width = PictureSize.cx;
-    const int height = PictureSize.cy;
+    const int scale = PictureScaleOf(control);
+    const int width = PictureSize.cx * scale;
+    const int height = PictureSize.cy * scale;
     SourceDC source = {CreateCompatibleDC(screen), nullptr};
     HDC back = CreateCompatibleDC(screen);
     HBITMAP buffer = CreateCompatibleBitmap(screen, width, height);
@@ -77,10 +89,10 @@ void DrawThroughBackBuffer(HWND control, HDC screen)
         backOriginal = SelectObject(back, buffer);
     if (backOriginal && backOriginal != HGDI_ERROR) {
         BitBlt(back, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        DrawPicture(back, source);
+        DrawPicture(back, source, scale);
         const auto style = static_cast<std::uint32_t>(GetWindowLongA(control, GWL_STYLE));
         if (ShowsCornerMarks(style))
-            DrawCornerMarks(back, source, style);
+            DrawCornerMarks(back, source, style, scale);
         source.Restore();
         BitBlt(screen, 0, 0, width, height, back, 0, 0, SRCCOPY);
         SelectObject(back, backOriginal);

@@ -8,6 +8,7 @@
 #include "resource_ids.h"
 #include "saver/debug_output.h"
 #include "saver/resource_texts.h"
+#include "saver/system_components.h"
 
 // Empty until the library's start-up loads them.
 HBITMAP MonitorPicture = nullptr;
@@ -168,6 +169,33 @@ BOOL ScrUnregisterControls()
     ScrTrace(result ? "Dusklit: successfully unregistered controls"
                     : "Dusklit: error unregistering controls...");
     return result;
+}
+
+namespace {
+
+int SystemDpi()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+} // namespace
+
+int PictureScaleOf(HWND control)
+{
+    // GetDpiForWindow came with Windows 10 1607; before it every window
+    // had the system's DPI.
+    const auto windowDpi = SystemEntry<UINT(WINAPI *)(HWND)>("user32.dll", "GetDpiForWindow");
+    int dpi = windowDpi ? static_cast<int>(windowDpi(control)) : 0;
+    return PictureScaleForDpi(dpi > 0 ? dpi : SystemDpi());
+}
+
+RECT ScaledPictureRect(const RECT &rect, int scale)
+{
+    return ToRect(ScaleRect({rect.left, rect.top, rect.right, rect.bottom}, scale));
 }
 
 void NoteHotCornerAgent(bool present)

@@ -24,6 +24,12 @@ void LoadMonitorResources();
 // Frees whatever LoadMonitorResources made; safe to call twice.
 void FreeMonitorResources();
 
+// The whole multiple a control draws the picture at: from its window's DPI
+// where the system tells one, else from the system's. 1 below 192 DPI.
+int PictureScaleOf(HWND control);
+// A rectangle of the picture (a corner square, the screen) at that scale.
+RECT ScaledPictureRect(const RECT &rect, int scale);
+
 // The two monitor classes, global to the process so that dialog templates
 // of any module can name them. FALSE (traced, and in a debug box when the
 // preferences ask for one) when a class would not register or unregister.

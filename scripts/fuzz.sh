@@ -13,7 +13,7 @@ else
 fi
 
 seconds=${1:-600}
-targets=(command_line registry_values previewer_name general_page install_path password_setting)
+targets=(command_line registry_values previewer_name general_page install_path password_setting dialog_font)
 declare -A executions
 status=0
 for target in "${targets[@]}"; do

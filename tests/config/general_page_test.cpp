@@ -145,19 +145,15 @@ protected:
             settings_ = std::make_unique<GeneralDialog>();
             IssuePointer(settings_.get(), Issued::GeneralSettings);
         }
-        PROPSHEETPAGEA page = {};
-        page.dwSize = PROPSHEETPAGEA_V1_SIZE;
-        page.hInstance = ScrLibraryInstance;
-        page.pszTemplate = MAKEINTRESOURCEA(IDD_GENERAL_PAGE);
-        page.pfnDlgProc = GeneralDlgProc;
-        page.lParam = reinterpret_cast<LPARAM>(settings_.get());
+        PROPSHEETPAGEA_V1 page;
+        FillGeneralPage(page, settings_.get(), host_, pageTemplate_);
         PROPSHEETHEADERA header = {};
         header.dwSize = PROPSHEETHEADERA_V1_SIZE;
         header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_MODELESS;
         header.hwndParent = host_;
         header.pszCaption = "General page under test";
         header.nPages = 1;
-        header.ppsp = &page;
+        header.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(&page);
         sheet_ = reinterpret_cast<HWND>(PropertySheetA(&header));
         ASSERT_TRUE(sheet_);
         page_ = PropSheet_GetCurrentPageHwnd(sheet_);
@@ -251,6 +247,7 @@ protected:
     SavedKey savedCornix_{STANDIN_CORNIX_KEY};
     ScrPrefs *savedPrefs_ = nullptr;
     std::unique_ptr<GeneralDialog> settings_;
+    std::vector<unsigned char> pageTemplate_; // the page's own copy, where it has one
     HWND host_ = nullptr;
     HWND sheet_ = nullptr;
     HWND page_ = nullptr;
@@ -500,10 +497,14 @@ TEST_F(GeneralPage, OptionalSwitchesFollowTheSaversPrefs)
 // Agent, with the Wait row and Mute Sound; with the Agent, the password
 // policy and active configuration), every text is shown whole and nothing
 // reaches out of the page or into another control. The monitor picture
-// keeps its pixel size, centred where the template puts the control
-// (20 x 20 units at 108, 82).
+// keeps its pixel size below 192 DPI and doubles at 192, centred where the
+// template puts the control (20 x 20 units at 108, 82).
 TEST_F(GeneralPage, LaidOutWithinThePageAtThisDpi)
 {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    const int scale = dpi == 192 ? 2 : 1; // the entries run at 96, 144 and 192
     for (const bool agent : {false, true}) {
         WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, agent);
         WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, agent);
@@ -522,8 +523,8 @@ TEST_F(GeneralPage, LaidOutWithinThePageAtThisDpi)
         MapWindowPoints(nullptr, page_, reinterpret_cast<POINT *>(&placed), 2);
         RECT laidOut = {108, 82, 128, 102};
         MapDialogRect(page_, &laidOut);
-        EXPECT_EQ(placed.right - placed.left, 184);
-        EXPECT_EQ(placed.bottom - placed.top, 170);
+        EXPECT_EQ(placed.right - placed.left, 184 * scale);
+        EXPECT_EQ(placed.bottom - placed.top, 170 * scale);
         EXPECT_LE(std::abs(placed.left + placed.right - laidOut.left - laidOut.right), 2);
         EXPECT_LE(std::abs(placed.top + placed.bottom - laidOut.top - laidOut.bottom), 2);
         Press(PSBTN_CANCEL);

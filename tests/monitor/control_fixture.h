@@ -17,6 +17,10 @@ std::uint32_t StripeAt(int parentX);
 
 HWND TestParent();
 
+// The whole multiple the picture is drawn at on this display: 1 at the
+// 96 DPI most entries run at, 2 at 192.
+int PictureScaleHere();
+
 // A WM_COMMAND the parent received.
 struct Notification {
     WPARAM wParam;

@@ -186,14 +186,15 @@ bool AnyItemChecked(HMENU menu)
 
 TEST(MonitorCornerMenu, ClickOutsideTheSquaresDoesNothing)
 {
-    Monitor monitor(CornersStyle | MS_CTOPRIGHTNOW, 10, 10, 184, 170);
+    const int scale = PictureScaleHere();
+    Monitor monitor(CornersStyle | MS_CTOPRIGHTNOW, 10, 10, 184 * scale, 170 * scale);
     MenuWatch watch(monitor.Handle());
-    // The middle of the screen, the frame, and one pixel beyond each side
-    // of the top-left and bottom-right squares.
+    // The middle of the screen, the frame, and one pixel of the picture
+    // beyond each side of the top-left and bottom-right squares.
     for (POINT p : {POINT{92, 73}, POINT{5, 5}, POINT{40, 20}, POINT{15, 20}, POINT{20, 39},
                     POINT{20, 16}, POINT{144, 110}, POINT{169, 110}, POINT{150, 130},
                     POINT{150, 107}})
-        watch.Click(p.x, p.y);
+        watch.Click(p.x * scale, p.y * scale);
     PumpMessages();
     EXPECT_TRUE(watch.visits.empty());
     EXPECT_FALSE(watch.stuck);
@@ -205,9 +206,10 @@ TEST(MonitorCornerMenu, EachSquareOpensItsCornersMenuWithTheCurrentChoiceMarked)
 {
     // Top-left Now, top-right Never, bottom-right Default, bottom-left Never.
     const DWORD style = CornersStyle | MS_CTOPLEFTNOW | MS_CTOPRIGHTNEV | MS_CBOTLEFTNEV;
-    Monitor monitor(style, 10, 10, 184, 170);
+    const int s = PictureScaleHere(); // the squares grow with the picture
+    Monitor monitor(style, 10, 10, 184 * s, 170 * s);
     MenuWatch watch(monitor.Handle());
-    const POINT clicks[4] = {{16, 17}, {168, 38}, {150, 120}, {39, 108}};
+    const POINT clicks[4] = {{16 * s, 17 * s}, {168 * s, 38 * s}, {150 * s, 120 * s}, {39 * s, 108 * s}};
     const int expected[4] = {1, 2, 0, 2};
     for (int corner = 0; corner < 4; ++corner) {
         watch.Click(clicks[corner].x, clicks[corner].y);

@@ -16,36 +16,39 @@
 namespace {
 
 constexpr DWORD ChildVisible = WS_CHILD | WS_VISIBLE;
-constexpr int Width = 184;
-constexpr int Height = 170;
+// From 192 DPI on the control draws every pixel of its art as a square.
+const int Scale = PictureScaleHere();
+const int Width = 184 * Scale;
+const int Height = 170 * Scale;
 
 // Where the control lies in the parent: odd, so that the stripes under it
 // do not start on a stripe boundary.
 constexpr int PlacedX = 31;
 constexpr int PlacedY = 12;
 
-// What the control must show, built from the library's own bitmaps: the
-// parent's stripes where the mask is white, the picture elsewhere, and the
-// mark of each corner's state in its square when marks are drawn.
+// What the control must show, built from the library's own bitmaps at
+// the control's scale: the parent's stripes where the mask is white, the
+// picture elsewhere, and the mark of each corner's state in its square
+// when marks are drawn.
 Pixels ExpectedPicture(const int *marks)
 {
-    Pixels picture = ReadBitmapPixels(MonitorPicture, 0, Width, Height);
-    Pixels mask = ReadBitmapPixels(MonitorPicture, Width, Width, Height);
-    Pixels expected = picture;
-    for (int y = 0; y < Height; ++y)
-        for (int x = 0; x < Width; ++x)
-            if (mask.At(x, y) == 0xFFFFFF)
-                expected.rgb[static_cast<size_t>(y * Width + x)] = StripeAt(PlacedX + x);
-    if (!marks)
-        return expected;
-    for (int corner = 0; corner < 4; ++corner) {
+    Pixels picture = ReadBitmapPixels(MonitorPicture, 0, 184, 170);
+    Pixels mask = ReadBitmapPixels(MonitorPicture, 184, 184, 170);
+    for (int corner = 0; marks && corner < 4; ++corner) {
         Pixels mark = ReadBitmapPixels(CornerMarks[marks[corner]], 0, MarkSize.cx, MarkSize.cy);
         const RECT &square = CornerSquares[corner];
         for (int y = 0; y < MarkSize.cy; ++y)
-            for (int x = 0; x < MarkSize.cx; ++x)
-                expected.rgb[static_cast<size_t>((square.top + y) * Width + square.left + x)] =
-                    mark.At(x, y);
+            for (int x = 0; x < MarkSize.cx; ++x) {
+                const size_t at = static_cast<size_t>((square.top + y) * 184 + square.left + x);
+                picture.rgb[at] = mark.At(x, y);
+                mask.rgb[at] = 0;
+            }
     }
+    Pixels expected = {Width, Height, {}};
+    for (int y = 0; y < Height; ++y)
+        for (int x = 0; x < Width; ++x)
+            expected.rgb.push_back(mask.At(x / Scale, y / Scale) == 0xFFFFFF ? StripeAt(PlacedX + x)
+                                                                             : picture.At(x / Scale, y / Scale));
     return expected;
 }
 
@@ -82,10 +85,10 @@ TEST(MonitorPainting, PictureOverTheParentWithTheMarkOfEachState)
     // The picture's own colours, as a check on the check: the screen is
     // dark cyan, the stand's surroundings show the stripes, the red dot
     // of Never sits in the bottom-right square.
-    EXPECT_EQ(0x008080u, shown.At(92, 73));
-    EXPECT_EQ(StripeAt(PlacedX + 2), shown.At(2, 160));
-    EXPECT_EQ(StripeAt(PlacedX + 181), shown.At(181, 160));
-    EXPECT_EQ(0x800000u, shown.At(145 + 11, 108 + 10));
+    EXPECT_EQ(0x008080u, shown.At(92 * Scale, 73 * Scale));
+    EXPECT_EQ(StripeAt(PlacedX + 2 * Scale), shown.At(2 * Scale, 160 * Scale));
+    EXPECT_EQ(StripeAt(PlacedX + 181 * Scale), shown.At(181 * Scale, 160 * Scale));
+    EXPECT_EQ(0x800000u, shown.At((145 + 11) * Scale, (108 + 10) * Scale));
 }
 
 TEST(MonitorPainting, CommandRepaintsTheMarkAtOnce)
@@ -133,25 +136,25 @@ TEST(MonitorPreview, HasOneScreenWindowFilledWithTheDesktopColour)
     RECT placed;
     GetWindowRect(screen, &placed);
     MapWindowPoints(nullptr, monitor.Handle(), reinterpret_cast<POINT *>(&placed), 2);
-    EXPECT_EQ(16, placed.left);
-    EXPECT_EQ(17, placed.top);
-    EXPECT_EQ(153, placed.right - placed.left);
-    EXPECT_EQ(113, placed.bottom - placed.top);
+    EXPECT_EQ(16 * Scale, placed.left);
+    EXPECT_EQ(17 * Scale, placed.top);
+    EXPECT_EQ(153 * Scale, placed.right - placed.left);
+    EXPECT_EQ(113 * Scale, placed.bottom - placed.top);
 
     RedrawEverything();
     // The screen window is filled with the desktop colour, edge to edge,
     // and the picture shows around it.
     const std::uint32_t desktop = Rgb(GetSysColor(COLOR_BACKGROUND));
-    Pixels inside = ReadWindowPixels(screen, 153, 113);
-    ASSERT_EQ(153 * 113, static_cast<int>(inside.rgb.size()));
+    Pixels inside = ReadWindowPixels(screen, 153 * Scale, 113 * Scale);
+    ASSERT_EQ(153 * 113 * Scale * Scale, static_cast<int>(inside.rgb.size()));
     int other = 0;
     for (std::uint32_t p : inside.rgb)
         other += p != desktop;
     EXPECT_EQ(0, other) << "pixels not of the desktop colour " << std::hex << desktop;
     Pixels whole = ReadWindowPixels(monitor.Handle(), Width, Height);
     Pixels expected = ExpectedPicture(nullptr);
-    for (int y = 17; y < 130; ++y)
-        for (int x = 16; x < 169; ++x)
+    for (int y = 17 * Scale; y < 130 * Scale; ++y)
+        for (int x = 16 * Scale; x < 169 * Scale; ++x)
             expected.rgb[static_cast<size_t>(y * Width + x)] = desktop;
     EXPECT_TRUE(SamePixels(expected, whole));
 }

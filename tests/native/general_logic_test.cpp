@@ -2,9 +2,12 @@
 // means, and the sensitivity entries.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
+#include <vector>
 
+#include "config/dialog_font.h"
 #include "config/general_logic.h"
 
 namespace {
@@ -129,3 +132,60 @@ TEST(SensitivityEntry, ThresholdFollowsTheLastComma)
 }
 
 } // namespace
+
+namespace {
+
+// A dialog template in its resource form, one 16-bit word at a time: a
+// header (plain or extended), no menu, the given class field, caption "Hi",
+// the font fields and face, then one item starting on a 4-byte boundary.
+std::vector<unsigned char> Template(bool extended, std::uint32_t style, std::vector<std::uint16_t> classField,
+                                    const std::u16string &face)
+{
+    std::vector<std::uint16_t> words;
+    if (extended)
+        words = {1, 0xFFFF, 0, 0, 0, 0};
+    words.insert(words.end(), {static_cast<std::uint16_t>(style), static_cast<std::uint16_t>(style >> 16)});
+    if (!extended)
+        words.insert(words.end(), {0, 0});
+    words.insert(words.end(), {1, 0, 0, 237, 220, 0});
+    words.insert(words.end(), classField.begin(), classField.end());
+    words.insert(words.end(), {u'H', u'i', 0, 8});
+    if (extended)
+        words.insert(words.end(), {400, 0});
+    words.insert(words.end(), face.begin(), face.end());
+    words.push_back(0);
+    if (words.size() % 2)
+        words.push_back(0);
+    words.insert(words.end(), {0xC0DE, 0xBEEF, 0x1234, 0x5678});
+    std::vector<unsigned char> bytes;
+    for (std::uint16_t w : words)
+        bytes.insert(bytes.end(), {static_cast<unsigned char>(w), static_cast<unsigned char>(w >> 8)});
+    return bytes;
+}
+
+} // namespace
+
+// The page's template gets a face that grows with the display: the copy
+// must be the template that face would have been written into, items and
+// all, and anything it cannot read whole is left alone.
+TEST(DialogFont, ReplacesTheFaceAndKeepsEveryItem)
+{
+    const std::uint32_t setFont = 0x40;
+    for (const bool extended : {false, true})
+        for (const auto &classField : {std::vector<std::uint16_t>{0}, std::vector<std::uint16_t>{0xFFFF, 0x8002},
+                                       std::vector<std::uint16_t>{u'P', u'a', u'g', u'e', 0}}) {
+            const auto original = Template(extended, setFont, classField, u"MS Sans Serif");
+            const auto expected = Template(extended, setFont, classField, u"MS Shell Dlg");
+            EXPECT_EQ(WithFontFace(original.data(), original.size(), u"MS Shell Dlg"), expected)
+                << (extended ? "extended" : "plain") << ", class field of " << classField.size();
+            // Any cut before the items, and a template naming no font.
+            const unsigned char ending[] = {'i', 0, 'f', 0, 0, 0}; // "...Serif" and its zero
+            const std::size_t faceEnd =
+                std::search(original.begin(), original.end(), ending, ending + 6) - original.begin() + 6;
+            for (std::size_t cut : {std::size_t{0}, std::size_t{3}, std::size_t{20}, faceEnd - 1})
+                EXPECT_TRUE(WithFontFace(original.data(), cut, u"MS Shell Dlg").empty()) << cut;
+            const auto fontless = Template(extended, 0, classField, u"MS Sans Serif");
+            EXPECT_TRUE(WithFontFace(fontless.data(), fontless.size(), u"MS Shell Dlg").empty());
+        }
+    EXPECT_TRUE(WithFontFace(nullptr, 40, u"MS Shell Dlg").empty());
+}

@@ -265,3 +265,15 @@ TEST(MonitorGeometry, PictureSizedRectangleKeepsTheCentre)
     EXPECT_EQ(INT_MAX - 1, far.x);
     EXPECT_EQ(INT_MIN + 1, far.y);
 }
+
+TEST(MonitorGeometry, PictureGrowsOnlyByWholeMultiples)
+{
+    const struct {
+        int dpi, scale;
+    } cases[] = {{INT_MIN, 1}, {0, 1}, {96, 1}, {144, 1}, {191, 1}, {192, 2}, {240, 2}, {287, 2},
+                 {288, 3}, {384, 4}, {480, 5}, {576, 5}, {INT_MAX, 5}};
+    for (const auto &c : cases)
+        EXPECT_EQ(c.scale, PictureScaleForDpi(c.dpi)) << c.dpi << " DPI";
+    ExpectRect(ScaleRect({16, 17, 169, 130}, 2), 32, 34, 338, 260, "the screen at 2x");
+    ExpectRect(ScaleRect({INT_MAX, -3, 0, 1}, 2), -2, -6, 0, 2, "wrapped, not overflowed");
+}
