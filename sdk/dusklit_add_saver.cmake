@@ -6,11 +6,13 @@
 # DLLs) and the framework's application manifest.
 #
 # All of the program's resources are compiled as one script, made here:
-# the framework's dusklit.rc (not with SHARED: dusklit.dll has it), the
-# manifest, then each .rc among the sources. One script, because the
+# each .rc among the sources, then the framework's dusklit.rc (not with
+# SHARED: dusklit.dll has it) and the manifest. One script, because the
 # resource compiler numbers icon images from 1 in each script, and two
 # scripts with icons would collide at link time. A saver's own script may
-# therefore include dusklit.rc and manifest.rc or leave them out alike.
+# therefore include dusklit.rc and manifest.rc or leave them out alike;
+# coming first, it may name the sheet (DUSKLIT_SHEET_CAPTION) for the
+# framework's texts that follow.
 function(dusklit_add_saver name)
   cmake_parse_arguments(PARSE_ARGV 1 arg "SHARED" "" "")
   if(NOT arg_UNPARSED_ARGUMENTS)
@@ -18,10 +20,6 @@ function(dusklit_add_saver name)
   endif()
 
   set(script "/* Made by dusklit_add_saver: every resource of ${name}.scr. */\n")
-  if(NOT arg_SHARED)
-    string(APPEND script "#include \"dusklit.rc\"\n")
-  endif()
-  string(APPEND script "#include \"manifest.rc\"\n")
   set(own_scripts "")
   foreach(source ${arg_UNPARSED_ARGUMENTS})
     if(source MATCHES "\\.rc$")
@@ -30,6 +28,10 @@ function(dusklit_add_saver name)
       string(APPEND script "#include \"${source}\"\n")
     endif()
   endforeach()
+  if(NOT arg_SHARED)
+    string(APPEND script "#include \"dusklit.rc\"\n")
+  endif()
+  string(APPEND script "#include \"manifest.rc\"\n")
   set(resources "${CMAKE_CURRENT_BINARY_DIR}/${name}_resources.rc")
   # Rewritten only when it changes, so a new configure rebuilds nothing.
   file(WRITE "${resources}.new" "${script}")

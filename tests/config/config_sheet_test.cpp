@@ -61,7 +61,7 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
         bool onSaverPage = false, okHidden = false, okDisabled = false, cancelHidden = false,
              cancelDisabled = false, applyShown = true, sheetOkShown = false;
         std::string caption;
-        std::wstring label;
+        std::wstring label, sheetCaption;
     } seen;
     ShownDialogs shown;
     INT_PTR result = RunSheet(owner_, FALSE, [&](DialogAnswerer &user, HWND sheet) {
@@ -85,6 +85,8 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
         wchar_t text[64] = L"";
         GetWindowTextW(GetDlgItem(page, IDC_TEST_LABEL), text, 64);
         seen.label = text;
+        GetWindowTextW(sheet, text, 64);
+        seen.sheetCaption = text;
         RequestPageChange(page, 0, TagLive);
         user.Press(sheet, IDCANCEL);
     });
@@ -102,11 +104,12 @@ TEST_F(ConfigSheet, CommandLineConfigurationRelaysOnlyToPreviews)
 
     EXPECT_EQ(seen.pages, 2);
     EXPECT_TRUE(seen.onSaverPage);
-    // UTF-8 is the code page under the programs' manifest, and the page's
-    // Cyrillic and CJK reach the screen whole.
+    // UTF-8 is the code page under the programs' manifest, and the sheet's
+    // and page's Cyrillic and CJK reach the screen whole.
     EXPECT_EQ(GetACP(), UINT(CP_UTF8));
     EXPECT_EQ(seen.caption, TEST_SAVER_PAGE_CAPTION);
     EXPECT_EQ(seen.label, L"Настройки заставки 設定");
+    EXPECT_EQ(seen.sheetCaption, L"Свойства заставки 屏幕保護") << "the saver's own, through the ANSI calls";
     EXPECT_TRUE(seen.okHidden && seen.okDisabled);
     EXPECT_TRUE(seen.cancelHidden && seen.cancelDisabled);
     EXPECT_FALSE(seen.applyShown);

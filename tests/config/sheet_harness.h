@@ -17,8 +17,10 @@
 #include "tests/support/prefs.h"
 #include "tests/support/process_windows.h"
 #include "tests/support/registry_scope.h"
+#include "tests/config/test_saver_ids.h"
 
-constexpr const char *SheetCaption = "Screen Saver Properties";
+// The test saver names its sheet (in UTF-8, the programs' code page).
+constexpr const char *SheetCaption = TEST_SAVER_SHEET_CAPTION;
 
 // One SCRM_SETTINGSCHANGED as a receiver saw it, the data copied during
 // the send (it lives only that long); hadData: ScrChangedSettings gave

@@ -10,6 +10,7 @@
 
 /* In Cyrillic and CJK, written in UTF-8 (test_saver.rc says so to the
  * resource compiler), so the tests see every language reach the screen. */
+#define TEST_SAVER_SHEET_CAPTION "Свойства заставки 屏幕保護"
 #define TEST_SAVER_PAGE_CAPTION  "Тест 測試"
 #define TEST_SAVER_PAGE_LABEL    "Настройки заставки 設定"
 #define TEST_SAVER_ABOUT_CAPTION "О заставке 關於"

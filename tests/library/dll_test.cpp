@@ -302,7 +302,6 @@ TEST(LoadableLibrary, AboutBoxOfASaverUsingItShowsTheFileVersion)
 // A saver built outside this project on the installed SDK (tests/sdk), as
 // its author links it: with the static library, which brings the
 // framework's resources along, and with the SDK's own dusklit.dll.
-const char SheetCaption[] = "Screen Saver Properties";
 const char SaverWindowClass[] = "ZoScreenSaverClass";
 constexpr DWORD SaverClosedCode = 2;
 constexpr DWORD SheetCancelledCode = 0;
@@ -387,7 +386,17 @@ TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
 {
     InstalledLibrary installed(driver::WindowsPath(SDK_DLL_PATH));
     ASSERT_TRUE(installed.Copied()) << installed.Path();
-    for (const char *path : {SDK_STATIC_SAVER_PATH, SDK_PLAIN_SAVER_PATH, SDK_SHARED_SAVER_PATH}) {
+    // The consumer names its sheet where the framework's texts are compiled
+    // after its script: made with dusklit_add_saver, not in the other two.
+    const struct {
+        const char *path;
+        std::string caption;
+    } forms[] = {{SDK_STATIC_SAVER_PATH, "Consumer Settings"},
+                 {SDK_PLAIN_SAVER_PATH, "Screen Saver Properties"},
+                 {SDK_SHARED_SAVER_PATH, "Screen Saver Properties"}};
+    for (const auto &form : forms) {
+        const char *path = form.path;
+        const std::string &caption = form.caption;
         SCOPED_TRACE(path);
         ExpectOnlySystemImports(driver::WindowsPath(path));
         ExpectPageAndManifest(driver::WindowsPath(path));
@@ -410,7 +419,7 @@ TEST(InstalledSdk, EveryFormDrawsClosesOnInputAndShowsItsSheet)
 
         ASSERT_TRUE(saver.Start("/c", options)) << saver.Report();
         auto sheet = saver.WaitForWindow(
-            [](const driver::WindowInfo &w) { return w.IsDialog() && w.visible && w.title == SheetCaption; },
+            [&](const driver::WindowInfo &w) { return w.IsDialog() && w.visible && w.title == caption; },
             "the configuration sheet");
         ASSERT_TRUE(sheet) << saver.Report();
         EXPECT_TRUE(driver::WaitUntil([&] { return ShowsText(sheet->handle, "The consumer's own page"); }, 10000, 50))
