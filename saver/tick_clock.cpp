@@ -53,14 +53,6 @@ DWORD MillisecondsUntil(double moment)
     return left >= 0xFFFFFFF0u ? 0xFFFFFFF0u : static_cast<DWORD>(std::ceil(left));
 }
 
-void TickLateness::Learn(double late)
-{
-    constexpr double Gain = 0.25;
-    constexpr double MaxLeadMs = 5.0;
-    lead_ += Gain * late;
-    lead_ = lead_ < 0 ? 0 : lead_ > MaxLeadMs ? MaxLeadMs : lead_;
-}
-
 DeadlineTimer::DeadlineTimer()
 {
     // Looked up at run time: the program still starts where the call is missing.

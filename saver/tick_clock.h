@@ -15,21 +15,6 @@ double TickClockMs();
 // them never ends before it; 0 once it has come.
 DWORD MillisecondsUntil(double moment);
 
-// How much sooner than its moment each wait is set, learnt from how late
-// the waits end: every wake-up of the system comes a little after the
-// moment asked for, and without this every period would be that much long.
-// Pure arithmetic: it moves a quarter of each error, within 0 to 2 ms.
-class TickLateness {
-public:
-    double Lead() const { return lead_; }
-    // A wait set for Lead() before its moment ended late milliseconds
-    // after the moment (negative: before it).
-    void Learn(double late);
-
-private:
-    double lead_ = 0;
-};
-
 // A high-resolution waitable timer, owned by the thread that made it.
 // Where the system has none, Handle() is null and the caller waits in
 // whole milliseconds instead.

@@ -13,6 +13,7 @@
 #include "saver/prefs.h"
 #include "saver/thread_list.h"
 #include "saver/tick_clock.h"
+#include "saver/tick_lateness.h"
 #include "saver/trace_format.h"
 
 const char TimerPropName[] = "PROP_DUSKLITTIMERDATA";
@@ -300,7 +301,13 @@ unsigned __stdcall TimerThreadProc(void *record)
     DeadlineTimer timer;
     TickLateness lateness;
     bool hadEnough = false;
+    // The moment the last wait was for, while no wake-up cut it short: the
+    // next tick's start tells how late it came, the thread's own work
+    // after the wake-up included.
+    double awaited = NoDeadline;
     for (;;) {
+        const double lastAwaited = awaited;
+        awaited = NoDeadline;
         DropThreadMessages();
         if (!StillRunning(data))
             break;
@@ -315,6 +322,8 @@ unsigned __stdcall TimerThreadProc(void *record)
             continue;
         }
         const double tickStart = TickClockMs();
+        if (lastAwaited != NoDeadline)
+            lateness.Learn(tickStart - lastAwaited);
         const LRESULT period = SendMessageA(data->hwnd, SCRM_INTERNAL, InternalTick, 0);
         const double tickEnd = TickClockMs();
         if (period == StopTicking) {
@@ -327,7 +336,7 @@ unsigned __stdcall TimerThreadProc(void *record)
             continue;
         const double moment = tickEnd + TimerWaitAfterTick(tickStart, tickEnd, paced);
         if (WaitForNextTick(data, timer, moment - lateness.Lead()))
-            lateness.Learn(TickClockMs() - moment);
+            awaited = moment;
     }
 
     ScrTrace("Thread coming to an end. Deleting threaddata");
