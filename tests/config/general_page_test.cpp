@@ -501,10 +501,7 @@ TEST_F(GeneralPage, OptionalSwitchesFollowTheSaversPrefs)
 // template puts the control (20 x 20 units at 108, 82).
 TEST_F(GeneralPage, LaidOutWithinThePageAtThisDpi)
 {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    const int scale = dpi == 192 ? 2 : 1; // the entries run at 96, 144 and 192
+    const int scale = PictureScaleHere();
     for (const bool agent : {false, true}) {
         WriteDword(STANDIN_SAGE_KEY, STANDIN_AGENT_VALUE, agent);
         WriteDword(STANDIN_CORNIX_KEY, STANDIN_AGENT_VALUE, agent);

@@ -184,11 +184,3 @@ Pixels ReadBitmapPixels(HBITMAP bitmap, int left, int width, int height)
     ReleaseDC(nullptr, screen);
     return pixels;
 }
-
-int PictureScaleHere()
-{
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi == 192 ? 2 : 1;
-}

@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "tests/support/layout_check.h"
+
 // The parent draws vertical stripes of these two colours, three pixels
 // wide, so that a control showing "what lies under it" can be told from
 // one that fills with some colour of its own.
@@ -16,10 +18,6 @@ constexpr std::uint32_t StripeB = 0xA05030;
 std::uint32_t StripeAt(int parentX);
 
 HWND TestParent();
-
-// The whole multiple the picture is drawn at on this display: 1 at the
-// 96 DPI most entries run at, 2 at 192.
-int PictureScaleHere();
 
 // A WM_COMMAND the parent received.
 struct Notification {

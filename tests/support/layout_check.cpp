@@ -197,3 +197,11 @@ std::string LayoutFaults(HWND dialog)
     }
     return faults.str();
 }
+
+int PictureScaleHere()
+{
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi == 192 ? 2 : 1;
+}

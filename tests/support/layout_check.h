@@ -20,3 +20,7 @@
 // May be called from another thread than the dialog's, which must be
 // answering messages meanwhile.
 std::string LayoutFaults(HWND dialog);
+
+// The whole multiple the monitor picture is drawn at on this display: 1 at
+// the 96 and 144 DPI most entries run at, 2 at 192.
+int PictureScaleHere();
