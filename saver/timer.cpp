@@ -80,26 +80,14 @@ bool StillRunning(ThreadData *data)
     return running;
 }
 
-// Waits for the wake event (and the deadline timer, when armed) alone for
-// at most ms; true when the wait is over: woken (the event is reset) or
-// the deadline signalled.
-bool QuietWaitEnds(ThreadData *data, HANDLE deadlineTimer, DWORD ms)
-{
-    HANDLE handles[2] = {data->wakeEvent, deadlineTimer};
-    const DWORD result = WaitForMultipleObjects(deadlineTimer ? 2 : 1, handles, FALSE, ms);
-    if (result == WAIT_OBJECT_0)
-        ResetEvent(data->wakeEvent);
-    return result == WAIT_OBJECT_0 || (deadlineTimer && result == WAIT_OBJECT_0 + 1);
-}
-
 // Waits until moment on the tick clock, or with NoDeadline until woken;
 // true when it waited for the deadline (not woken, no failure).
 // The wait ends early when the wake event is set: a settings change or a
 // stop. The deadline is the high-resolution timer's where the system has
 // one, else a wait of whole milliseconds rounded up. A message posted to
 // the thread ends the wait too; it is dropped, and the wait goes on for
-// what is left, for a while on the event alone, so posted messages never
-// turn the wait into a busy loop.
+// what is left, for a while without looking at messages, so posted
+// messages never turn the wait into a busy loop.
 constexpr double NoDeadline = -1;
 
 bool WaitForNextTick(ThreadData *data, DeadlineTimer &timer, double moment)
@@ -116,17 +104,20 @@ bool WaitForNextTick(ThreadData *data, DeadlineTimer &timer, double moment)
         const DWORD left = forever || deadlineTimer ? INFINITE : MillisecondsUntil(moment);
         if (left == 0)
             return true;
-        const DWORD result = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_ALLPOSTMESSAGE);
+        DWORD result = MsgWaitForMultipleObjects(count, handles, FALSE, left, QS_ALLPOSTMESSAGE);
+        if (result == WAIT_OBJECT_0 + count) {
+            DropThreadMessages();
+            const DWORD rest = forever || deadlineTimer ? INFINITE : MillisecondsUntil(moment);
+            result = WaitForMultipleObjects(count, handles, FALSE, rest < DropIntervalMs ? rest : DropIntervalMs);
+            if (result == WAIT_TIMEOUT)
+                continue;
+        }
         if (result == WAIT_OBJECT_0) {
             ResetEvent(data->wakeEvent);
             return false;
         }
-        if (result != WAIT_OBJECT_0 + count) // the deadline, or a failed wait: tick again
-            return result == WAIT_TIMEOUT || (deadlineTimer && result == WAIT_OBJECT_0 + 1);
-        DropThreadMessages();
-        const DWORD rest = forever || deadlineTimer ? INFINITE : MillisecondsUntil(moment);
-        if (QuietWaitEnds(data, deadlineTimer, rest < DropIntervalMs ? rest : DropIntervalMs))
-            return false;
+        // The deadline, or a failed wait: tick again.
+        return result == WAIT_TIMEOUT || (deadlineTimer && result == WAIT_OBJECT_0 + 1);
     }
 }
 
